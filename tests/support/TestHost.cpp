@@ -1,0 +1,126 @@
+#include "TestHost.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fv::testing {
+
+Message Notify(uint32_t wParam, intptr_t lParam, std::string path) {
+  return {WM_CONVERT_NOTIFY, wParam, lParam, std::move(path)};
+}
+
+Message Error(uint32_t code) {
+  return {WM_CONVERT_ERROR, code, 0, ""};
+}
+
+std::string Describe(const std::vector<Message>& messages) {
+  std::ostringstream out;
+  for (const auto& m : messages) {
+    out << (m.message == WM_CONVERT_NOTIFY  ? "NOTIFY "
+            : m.message == WM_CONVERT_ERROR ? "ERROR "
+                                            : "MSG ")
+        << static_cast<int32_t>(m.wParam) << " " << m.lParam;
+    if (!m.path.empty()) out << " " << m.path;
+    out << "\n";
+  }
+  return out.str();
+}
+
+TestHost::TestHost(std::string libraryPath) : libraryPath_(std::move(libraryPath)) {
+  window_ = fvw_CreateWindow(&TestHost::Procedure, this);
+  Load();
+}
+
+TestHost::~TestHost() {
+  Unload();
+  fvw_DestroyWindow(window_);
+}
+
+template <class F>
+static void Resolve(void* handle, const char* name, F& fn) {
+  fn = reinterpret_cast<F>(dlsym(handle, name));
+  if (!fn) throw std::runtime_error(std::string("missing export ") + name);
+}
+
+void TestHost::Load() {
+  if (handle_) return;
+  handle_ = dlopen(libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle_) throw std::runtime_error(std::string("cannot load the library: ") + dlerror());
+  Resolve(handle_, "FV_Initialization", Initialization);
+  Resolve(handle_, "FV_Set_SavePath", SetSavePath);
+  Resolve(handle_, "FV_Set_FirstChar", SetFirstChar);
+  Resolve(handle_, "FV_Set_StartPageNumber", SetStartPageNumber);
+  Resolve(handle_, "FV_Set_Progress_Style", SetProgressStyle);
+  Resolve(handle_, "FV_LoadFile", LoadFile);
+}
+
+void TestHost::Unload() {
+  if (!handle_) return;
+  dlclose(handle_);
+  handle_ = nullptr;
+}
+
+std::vector<Message> TestHost::Sequence() const {
+  std::vector<Message> out = messages_;
+  for (auto& m : out) {
+    if (m.message == WM_CONVERT_NOTIFY && m.wParam == 0) m.lParam = 0;
+  }
+  return out;
+}
+
+LRESULT TestHost::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* host = static_cast<TestHost*>(fvw_GetWindowData(window));
+  Message m{message, static_cast<uint32_t>(wParam), lParam, ""};
+  if (message == WM_CONVERT_NOTIFY && wParam == 0 && lParam != 0) {
+    m.path = reinterpret_cast<const char*>(lParam);
+  }
+  host->messages_.push_back(m);
+  if (host->onMessage) host->onMessage(*host, m);
+  return 0;
+}
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "folivex-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempFolder::Write(const std::string& name, const std::string& content) const {
+  const std::string path = *this / name;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+std::vector<std::string> ListFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+}  // namespace fv::testing
