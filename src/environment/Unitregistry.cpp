@@ -52,20 +52,29 @@ class Accessor {
 };
 
 int VersionCheck(const char* key, int version) {
-  Accessor accessor(RegistryRoot::CurrentUser);
-  return accessor.KeyExists(key) ? version : 0;
+  try {
+    Accessor accessor(RegistryRoot::CurrentUser);
+    return accessor.KeyExists(key) ? version : 0;
+  } catch (...) {
+    return 0;  // a registry that cannot be read has no Office version for the user
+  }
 }
 
 }  // namespace
 
 int TCheckEnvironment::CheckInstalled() {
-  Accessor accessor(RegistryRoot::ClassesRoot);
-  if (!accessor.KeyExists(".doc")) return 0;
-  if (!accessor.OpenKey(".doc", platform::KEY_ALL_ACCESS)) return 0;
-  std::string name;
-  // A value of another type is no registration of a word processor.
-  if (!accessor.ReadDefaultString(name)) return 0;
-  return accessor.KeyExists(name) ? 1 : 0;
+  // Every failure of the registry is a "no": none may reach the host.
+  try {
+    Accessor accessor(RegistryRoot::ClassesRoot);
+    if (!accessor.KeyExists(".doc")) return 0;
+    if (!accessor.OpenKey(".doc", platform::KEY_ALL_ACCESS)) return 0;
+    std::string name;
+    // A value of another type is no registration of a word processor.
+    if (!accessor.ReadDefaultString(name)) return 0;
+    return accessor.KeyExists(name) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 int TCheckEnvironment::CheckVersion9() {

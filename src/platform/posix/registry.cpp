@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <mutex>
+#include <string>
 
 #include "platform/posix/registry_store.h"
 #include "platform/registry.h"
@@ -157,6 +159,8 @@ std::shared_ptr<const RegistryStore> LoadStore(RegistryRoot root) {
   return cache.store;
 }
 
+std::atomic<store::OpenObserver> g_openObserver{nullptr};
+
 bool AccessAllowed(const StoredKey& key, uint32_t access) {
   return !key.readOnly || (access & kWriteRights) == 0;
 }
@@ -196,10 +200,17 @@ class StoreKey final : public RegistryKey {
 
 std::unique_ptr<RegistryKey> OpenRegistryKey(RegistryRoot root, const std::string& path,
                                              uint32_t access) {
+  if (auto observer = g_openObserver.load()) observer(root, path, access);
   const auto snapshot = LoadStore(root);
   const StoredKey* key = snapshot->FindKey(path);
   if (!key || !AccessAllowed(*key, access)) return nullptr;
   return std::make_unique<StoreKey>(root, path);
 }
+
+namespace store {
+void SetOpenObserverForTest(OpenObserver observer) {
+  g_openObserver = observer;
+}
+}  // namespace store
 
 }  // namespace fv::platform

@@ -106,7 +106,6 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 // UTF-16LE to UTF-8. On a fault returns what is wrong, with `out` holding the text decoded
 // before it (so that the caller can say on which line).
 const char* DecodeUtf16Le(std::string_view in, std::string& out) {
-  if (in.size() % 2 != 0) return "an odd number of bytes";
   auto unit = [&](size_t k) {
     return static_cast<uint32_t>(static_cast<uint8_t>(in[2 * k])) |
            static_cast<uint32_t>(static_cast<uint8_t>(in[2 * k + 1])) << 8;
@@ -124,7 +123,7 @@ const char* DecodeUtf16Le(std::string_view in, std::string& out) {
     }
     AppendUtf8(out, cp);
   }
-  return nullptr;
+  return in.size() % 2 != 0 ? "an odd number of bytes" : nullptr;
 }
 
 // A piece of the file's text fit for a message: short, and cut between characters.
@@ -207,7 +206,10 @@ class Parser {
   }
 
   void Header(std::string_view s) {
-    if (s.size() < 2 || s.back() != ']') Fail("key header without its closing ']'");
+    if (s.size() < 2 || s.back() != ']') {
+      if (s.find(']') != std::string_view::npos) Fail("text after the closing ']' of the key");
+      Fail("key header without its closing ']'");
+    }
     std::string_view inner = s.substr(1, s.size() - 2);
     const bool deletion = !inner.empty() && inner[0] == '-';
     if (deletion) inner.remove_prefix(1);

@@ -75,4 +75,10 @@ struct ParseOutcome {
 ParseOutcome ParseRegistryStore(std::string_view bytes, RegistryRoot root,
                                 std::string_view fileName);
 
+// For test code only: `observer` sees every open of a key as the registry receives it (the
+// root, the whole path below it, the access asked for); null stops it. Tests use it to see
+// how a check asks, which the keys' contents cannot show.
+using OpenObserver = void (*)(RegistryRoot root, const std::string& path, uint32_t access);
+void SetOpenObserverForTest(OpenObserver observer);
+
 }  // namespace fv::platform::store
