@@ -20,12 +20,14 @@ struct Posted {
   LPARAM lParam;
 };
 
-// Windows live until destroyed; their handles are never reused while the process runs, so
-// a destroyed handle can never reach a later window.
+// A handle is a number, never an address: numbers are not reused while the process runs,
+// so a destroyed handle can never reach a later window.
 std::unordered_map<HWND, std::unique_ptr<fvw_window>>& Windows() {
   static auto* windows = new std::unordered_map<HWND, std::unique_ptr<fvw_window>>();
   return *windows;
 }
+
+uintptr_t g_lastHandle = 0;
 
 std::deque<Posted>& Queue() {
   static auto* queue = new std::deque<Posted>();
@@ -42,9 +44,8 @@ fvw_window* Find(HWND window) {
 extern "C" {
 
 HWND fvw_CreateWindow(WNDPROC procedure, void* userData) {
-  auto window = std::make_unique<fvw_window>(fvw_window{procedure, userData});
-  HWND handle = window.get();
-  Windows().emplace(handle, std::move(window));
+  HWND handle = reinterpret_cast<HWND>(++g_lastHandle);
+  Windows().emplace(handle, std::make_unique<fvw_window>(fvw_window{procedure, userData}));
   return handle;
 }
 
@@ -54,12 +55,7 @@ void* fvw_GetWindowData(HWND window) {
 }
 
 int fvw_DestroyWindow(HWND window) {
-  auto it = Windows().find(window);
-  if (it == Windows().end()) return 0;
-  // Keep the memory so that the address is never handed out again.
-  it->second.release();
-  Windows().erase(it);
-  return 1;
+  return Windows().erase(window) ? 1 : 0;
 }
 
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
