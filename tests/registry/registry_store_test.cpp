@@ -265,6 +265,21 @@ const std::vector<RejectCase> kRejects = {
     {"Utf16OddFile", std::string("\xFF\xFER\0E\0\n\0x", 9), 2, "file is not UTF-16LE: an odd"},
     {"Utf16FileWithALoneSurrogate", std::string("\xFF\xFE\n\0\n\0\x00\xDC", 8), 3,
      "file is not UTF-16LE: a low surrogate"},
+    // Found by the fuzzer (fuzz/registry_store_fuzzer.cpp): the first line is checked like
+    // every other, a file may end anywhere, and a UTF-16 file may be cut inside a pair.
+    {"FuzzNulOnly", std::string(1, '\0'), 1, "NUL character"},
+    {"FuzzVerticalTabOnly", "\v", 1, "control character 11"},
+    {"FuzzTabOnly", "\t", 1, "the first line must be"},
+    {"FuzzLeadByteOnly", "\xF4", 1, "invalid UTF-8 at byte 1"},
+    {"FuzzBigEndianMarkOnly", "\xFE\xFF", 1, "big-endian"},
+    {"FuzzUtf16CutInAPair", "\xFF\xFE=\xD8", 1, "a high surrogate at the end"},
+    {"FuzzUtf16PairWithoutItsLowHalf", "\xFF\xFE=\xD8\xFF\xFF", 1, "high surrogate without"},
+    {"FuzzUtf16LowHalfAlone", "\xFF\xFE\xFF\xDD", 1, "low surrogate without"},
+    {"FuzzUtf16OddByte", "\xFF\xFEW", 1, "an odd number of bytes"},
+    {"FuzzValueNameAtTheEnd", "REGEDIT4\n\n[HKEY_CLASSES_ROOT]\n@    ", 4, "expected '='"},
+    {"FuzzEqualsAtTheEnd", "REGEDIT4\n\n[HKEY_CLASSES_ROOT\\k]\n@=", 4, "missing data"},
+    {"FuzzHeaderCutShort", "REGEDIT4\n[RF", 2, "closing ']'"},
+    {"FuzzTextAfterAHeader", "REGEDIT4\n\n[Hg]I", 3, "after the closing ']'"},
 };
 
 class StoreReject : public ::testing::TestWithParam<RejectCase> {};
