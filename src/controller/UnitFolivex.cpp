@@ -46,15 +46,9 @@ void TFolivex::SetFirstChar(const char* prefix) {
 
 void TFolivex::SetProgressStyle(int formColor, int gaugeBackColor, int gaugeForeColor,
                                 int labelColor) {
-  if (!frmProgress) return;
-  frmProgress->SetColor(formColor);
-  frmProgress->ggCurrent->SetBackColor(gaugeBackColor);
-  frmProgress->ggCurrent->SetForeColor(gaugeForeColor);
-  for (progress::TLabel* label : {frmProgress->lbCurProgress, frmProgress->lbFileName,
-                                  frmProgress->lbPath, frmProgress->lbTotalPage}) {
-    label->SetFontColor(labelColor);
+  if (frmProgress) {
+    frmProgress->SetProgressStyle(formColor, gaugeBackColor, gaugeForeColor, labelColor);
   }
-  frmProgress->Refresh();
 }
 
 void TFolivex::Notify(uint32_t message, uintptr_t wParam, intptr_t lParam) const {

@@ -9,13 +9,14 @@
 
 namespace fv::progress {
 
-class TfrmProgress {
+class TfrmProgress : public TForm {
  public:
-  // Builds the window and its controls, hidden; FormCreate runs.
+  // Builds the window and its controls, hidden; FormCreate runs. Nothing is asked of the
+  // desktop until the window is first shown.
   TfrmProgress();
-  ~TfrmProgress();
-  TfrmProgress(const TfrmProgress&) = delete;
-  TfrmProgress& operator=(const TfrmProgress&) = delete;
+  // The same with the popup made by `makeWindow`: for test code only.
+  explicit TfrmProgress(const NativeWindowFactory& makeWindow);
+  ~TfrmProgress() override;
 
   TPanel* panBackGround;
   TLabel* lbCurProgress;
@@ -24,19 +25,22 @@ class TfrmProgress {
   TLabel* lbFileName;
   TLabel* lbPath;
 
-  void FormCreate();
-  void FormShow();
+  // Resets the captions and the gauge.
+  void FormCreate(TObject* Sender = nullptr);
+  // The same reset, each time the window goes from hidden to shown.
+  void FormShow(TObject* Sender = nullptr);
+  // Any button on the window or its background starts moving the window with the mouse.
+  void FormMouseDown(TObject* Sender, MouseButton Button, ShiftState Shift, int X, int Y);
   void SetLabelCaption(TLabel* label, const std::string& text);
+  // Cuts the value to the gauge's range; the gauge repaints when its percentage changes.
   void SetGaugeProgress(TCGauge* gauge, int value);
+  // The window's colour, the gauge's background and bar, and the four labels' text; the
+  // panel keeps its own colour.
+  void SetProgressStyle(TColor formColor, TColor gaugeBackColor, TColor gaugeForeColor,
+                        TColor labelColor);
 
-  // The window's own operations.
-  void Show();  // runs FormShow when the window goes from hidden to shown
-  void Hide();
-  void Refresh();
-  bool Visible() const { return visible_; }
-  TColor Color() const { return color_; }
-  void SetColor(TColor c) { color_ = c; }
-  const std::string& Caption() const { return caption_; }
+ protected:
+  void DoShow() override { FormShow(this); }
 
  private:
   void Reset();
@@ -44,9 +48,6 @@ class TfrmProgress {
   std::unique_ptr<TPanel> panel_;
   std::unique_ptr<TLabel> curProgress_, totalPage_, fileName_, path_;
   std::unique_ptr<TCGauge> gauge_;
-  bool visible_ = false;
-  TColor color_ = 16420218;
-  std::string caption_;
 };
 
 // The one progress window of the library.
