@@ -6,7 +6,8 @@
 # $FOLIVEX_HKCR and $FOLIVEX_HKCU, else HKEY_CLASSES_ROOT.reg and HKEY_CURRENT_USER.reg in
 # $XDG_CONFIG_HOME/folivex (else ~/.config/folivex).
 #
-#   scripts/register-office.sh SERVER.so   register it (running it again changes nothing)
+#   scripts/register-office.sh [SERVER.so] register it (running it again changes nothing);
+#                                          the default is the server built in build/
 #   scripts/register-office.sh --remove    take the registration away
 #   scripts/register-office.sh --show      print what is registered and what the checks find
 #
@@ -230,7 +231,11 @@ case ${1:-} in
   --show) show ;;
   --remove) unregister ;;
   -h | --help) usage ;;
-  '') usage >&2; exit 2 ;;
+  '')
+    built="$(cd "$(dirname "$0")/.." && pwd)/build/src/automation/office/libfolivex-office.so"
+    [ -f "$built" ] || { usage >&2; die "no server built at $built; name the server's .so"; }
+    register "$built"
+    ;;
   -*) die "unknown option $1 (try --help)" ;;
   *) register "$1" ;;
 esac
