@@ -13,7 +13,7 @@ packages=(
   # the word processor: the full Writer (not the -nogui core) and its SDK
   libreoffice-writer libreoffice-core libreoffice-dev
   # tests: a display, screenshots, the page checker's needs, the fuzzer
-  xvfb xauth x11-utils xdotool imagemagick python3-uno poppler-utils clang-14 libclang-rt-14-dev
+  xvfb xauth x11-utils xdotool imagemagick fvwm python3-uno poppler-utils clang-14 libclang-rt-14-dev
 )
 
 if [ "$(id -u)" -eq 0 ]; then
