@@ -39,4 +39,4 @@ if [ "$status" -ne 0 ]; then
   echo "fuzz-registry: the fuzzer failed (status $status); see $out/last-run.log and $out/artifacts/" >&2
   exit "$status"
 fi
-echo "fuzz-registry: no failure; $(ls "$out/corpus" | wc -l) inputs in $out/corpus"
+echo "fuzz-registry: no failure; $(find "$out/corpus" -type f | wc -l) inputs in $out/corpus"

@@ -185,7 +185,7 @@ show() {
   if doc=$(lookup "$classes" .doc); then
     local name=${doc%%$'\t'*} access=${doc##*$'\t'}
     [ "$name" = - ] && name=
-    if [ "${name:0:1}" = '\' ]; then sub=${name:1}; else sub=.doc${name:+\\$name}; fi
+    if [ "${name:0:1}" = "\\" ]; then sub=${name:1}; else sub=.doc${name:+\\$name}; fi
     printf '  .doc: default value "%s"%s\n' "$name" "$([ "$access" = ro ] && echo ', read-only')"
     if lookup "$classes" "$sub" >/dev/null; then
       echo "  the key it names, $sub: present"
