@@ -240,8 +240,9 @@ void Batch::WaitForOffice(std::size_t slot) {
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - officeStarted_[slot]).count();
   char text[200];
-  std::snprintf(text, sizeof text, "job %zu: an office answers on the pipe %s (%.1f s)", slot + 1,
-                offices_[slot]->Pipe().c_str(), seconds);
+  std::snprintf(text, sizeof text, "job %zu: an office answers on the pipe %s (%.1f s%s)", slot + 1,
+                offices_[slot]->Pipe().c_str(), seconds,
+                offices_[slot]->FromTemplate() ? "" : ", with a new profile");
   Note(text);
 }
 
@@ -304,7 +305,6 @@ bool Batch::Spawn(std::size_t slot) {
     dup2(2, 1);  // standard output carries only what the command prints
     if (const Office* office = offices_[slot].get()) {
       setenv("FOLIVEX_OFFICE_PIPE", office->Pipe().c_str(), 1);
-      setenv("FOLIVEX_OFFICE_PROFILE", office->ProfileFolder().c_str(), 1);
     }
     _exit(RunWorker(options_, libraryPath_, command[0], result[1]));
   }
@@ -386,6 +386,7 @@ void Batch::OnWorkerEnded(std::size_t slot, const std::string& why, bool restart
 }
 
 int Batch::Run() {
+  Note("the library: " + libraryPath_);
   StartOffices();
   for (std::size_t slot = 0; slot < slots_ && !g_signal; ++slot) {
     if (!Spawn(slot)) {

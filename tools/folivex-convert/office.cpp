@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -51,6 +53,69 @@ bool GroupAlive(pid_t group) {
   return kill(-group, 0) == 0 || errno != ESRCH;
 }
 
+// The ready-made profile that the office server keeps for the offices it starts: a copy of
+// it starts in about a second, where an empty profile is set up for many seconds first.
+std::string ProfileTemplate() {
+  auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value ? value : "");
+  };
+  if (std::string named = variable("FOLIVEX_OFFICE_PROFILE"); !named.empty()) return named;
+  std::string cache = variable("XDG_CACHE_HOME");
+  if (cache.empty() || cache[0] != '/') {
+    const std::string home = variable("HOME");
+    cache = !home.empty() && home[0] == '/' ? home + "/.cache" : "";
+  }
+  if (!cache.empty()) return cache + "/folivex/office-profile";
+  std::string temp = variable("TMPDIR");
+  if (temp.empty() || temp[0] != '/') temp = "/tmp";
+  return temp + "/folivex-" + std::to_string(getuid()) + "/office-profile";
+}
+
+// The processes of the group: the leader and, recursively, the children of its threads.
+std::vector<pid_t> ProcessTree(pid_t leader) {
+  std::vector<pid_t> tree = {leader};
+  for (std::size_t i = 0; i < tree.size(); ++i) {
+    std::error_code failed;
+    const std::string tasks = "/proc/" + std::to_string(tree[i]) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, failed)) {
+      std::ifstream children(task.path() / "children");
+      pid_t child;
+      while (children >> child) tree.push_back(child);
+    }
+  }
+  return tree;
+}
+
+// The paths of the Unix sockets that the processes of `leader`'s tree listen on: the
+// office's pipes, which it leaves behind as files when it is killed.
+std::vector<std::string> SocketFiles(pid_t leader) {
+  std::set<std::string> inodes;
+  for (pid_t pid : ProcessTree(leader)) {
+    const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, failed)) {
+      const std::string target = std::filesystem::read_symlink(entry.path(), failed).string();
+      if (!failed && target.rfind("socket:[", 0) == 0) {
+        inodes.insert(target.substr(8, target.size() - 9));
+      }
+    }
+  }
+  std::vector<std::string> files;
+  std::ifstream table("/proc/net/unix");
+  std::string line;
+  std::getline(table, line);  // the heading
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, references, protocol, flags, type, state, inode, path;
+    if (fields >> slot >> references >> protocol >> flags >> type >> state >> inode >> path &&
+        path[0] == '/' && inodes.count(inode)) {
+      files.push_back(path);
+    }
+  }
+  return files;
+}
+
 }  // namespace
 
 std::string FindSoffice() {
@@ -84,6 +149,16 @@ std::unique_ptr<Office> Office::Launch(const std::string& soffice, const std::st
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     error = "cannot make " + folder + ": " + std::strerror(errno);
     return nullptr;
+  }
+  std::error_code failed;
+  const std::filesystem::path ready = ProfileTemplate();
+  if (std::filesystem::is_directory(ready, failed) && !std::filesystem::is_empty(ready, failed)) {
+    std::filesystem::copy(
+        ready, office->profile_,
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks,
+        failed);
+    office->fromTemplate_ = !failed;
+    if (failed) std::filesystem::remove_all(office->profile_, failed);  // set up afresh
   }
   const std::vector<std::string> arguments = {
       soffice,
@@ -154,7 +229,10 @@ bool Office::WaitReady(int seconds, const volatile std::sig_atomic_t* stop, std:
               ")" + (last.empty() ? "" : ": " + last);
       return false;
     }
-    if (Answers()) return true;
+    if (Answers()) {
+      socketFiles_ = SocketFiles(group_);
+      return true;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   error = "soffice did not answer on its pipe within " + std::to_string(seconds) + " s";
@@ -175,10 +253,12 @@ void Office::Stop() {
     if (reaped_ && !GroupAlive(group_)) break;
   }
   if (!reaped_ && waitpid(group_, nullptr, 0) == group_) reaped_ = true;
-  struct stat info;
-  if (lstat(socketPath_.c_str(), &info) == 0 && S_ISSOCK(info.st_mode)) {
-    unlink(socketPath_.c_str());
+  socketFiles_.push_back(socketPath_);
+  for (const std::string& file : socketFiles_) {
+    struct stat info;
+    if (lstat(file.c_str(), &info) == 0 && S_ISSOCK(info.st_mode)) unlink(file.c_str());
   }
+  socketFiles_.clear();
   group_ = 0;
 }
 

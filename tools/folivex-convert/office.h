@@ -8,6 +8,7 @@
 #include <csignal>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fvc {
 
@@ -30,20 +31,23 @@ class Office {
   // the wait was stopped.
   bool WaitReady(int seconds, const volatile std::sig_atomic_t* stop, std::string& error);
   // Ends every process of the office (asked first, then forced after a bounded wait) and
-  // removes its pipe's socket. Safe to call more than once.
+  // removes the socket files of its pipes. Safe to call more than once.
   void Stop();
 
   const std::string& Pipe() const { return pipe_; }
-  const std::string& ProfileFolder() const { return profile_; }
   pid_t ProcessGroup() const { return group_; }
+  // Whether its profile is a copy of the office server's ready-made one.
+  bool FromTemplate() const { return fromTemplate_; }
 
  private:
   Office() = default;
   bool Answers() const;
 
   std::string pipe_, profile_, log_, socketPath_;
-  pid_t group_ = 0;  // the launched process, leader of its own process group
+  std::vector<std::string> socketFiles_;  // the pipes it listens on, removed when it is ended
+  pid_t group_ = 0;                       // the launched process, leader of its own process group
   bool reaped_ = false;
+  bool fromTemplate_ = false;
 };
 
 // Where LibreOffice's pipe of that name lives (the socket a client connects to).

@@ -39,6 +39,7 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 bool ParsePage(const std::string& text, int32_t& page) {
+  if (text.find_first_not_of("0123456789") != std::string::npos) return false;
   long long value = 0;
   if (!ParseInteger(text, 1, INT32_MAX, value)) return false;
   page = static_cast<int32_t>(value);
