@@ -22,6 +22,9 @@ struct Sequence {
   bool released = true;    // false where the word processor refused to quit
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Sequence& s, std::ostream* os) { *os << s.name; }
+
 class Sequences : public ConformanceTest, public ::testing::WithParamInterface<Sequence> {
  public:
   static std::vector<Message> With(std::vector<Message> head, std::vector<Message> tail) {
