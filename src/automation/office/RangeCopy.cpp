@@ -1,0 +1,225 @@
+#include "automation/office/RangeCopy.h"
+
+#include <com/sun/star/datatransfer/XTransferable.hpp>
+#include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
+#include <com/sun/star/datatransfer/XTransferableTextSupplier.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <climits>
+
+#include "automation/office/UnoConnection.h"
+
+namespace fv::office {
+
+using css::datatransfer::XTransferable;
+using css::text::XTextRange;
+using css::text::XTextTable;
+using uno::Reference;
+using uno::UNO_QUERY_THROW;
+
+namespace {
+
+// Runs of tables that touch each other without text between them are walked one by one;
+// this many is beyond any real document.
+constexpr int kMaxAdjacentTables = 100000;
+
+std::string RtfOf(const Reference<XTransferable>& transferable) {
+  css::datatransfer::DataFlavor rtf("text/rtf", "Rich Text Format",
+                                    cppu::UnoType<uno::Sequence<sal_Int8>>::get());
+  uno::Sequence<sal_Int8> data;
+  transferable->getTransferData(rtf) >>= data;
+  return std::string(reinterpret_cast<const char*>(data.getConstArray()),
+                     static_cast<size_t>(data.getLength()));
+}
+
+// Moves a cursor in a cell to a cut; false when the whole cell lies before the cut.
+bool MoveToCut(const Reference<css::text::XTextCursor>& cursor, const CellSplit& cut, bool expand) {
+  switch (cut.where) {
+    case CellSplit::Where::Before:
+      cursor->gotoEnd(expand);
+      return false;
+    case CellSplit::Where::After:
+      cursor->gotoStart(expand);
+      return true;
+    case CellSplit::Where::At:
+      break;
+  }
+  Reference<css::text::XParagraphCursor> paragraphs(cursor, UNO_QUERY_THROW);
+  for (int32_t i = 0; i < cut.paragraph; ++i) paragraphs->gotoNextParagraph(expand);
+  if (cut.offset < 0) {
+    paragraphs->gotoEndOfParagraph(expand);
+  } else {
+    for (int32_t left = cut.offset; left > 0; left -= 32767) {
+      cursor->goRight(static_cast<sal_Int16>(std::min(left, 32767)), expand);
+    }
+  }
+  return true;
+}
+
+class Copier {
+ public:
+  Copier(PageLayout& layout, TransferContent& content) : layout_(layout), content_(content) {}
+
+  // The main text from `from` to `to` (which may hold whole tables).
+  void Text(const Reference<XTextRange>& from, const Reference<XTextRange>& to) {
+    if (!layout_.Before(from, to)) return;
+    auto range = layout_.Body()->createTextCursorByRange(from);
+    range->gotoRange(to, true);
+    TransferPiece piece;
+    piece.holdsText = !range->getString().isEmpty();
+    piece.rtf = RtfOf(Reference<css::datatransfer::XTransferableTextSupplier>(layout_.Controller(),
+                                                                              UNO_QUERY_THROW)
+                          ->getTransferableForTextRange(Reference<XTextRange>(range.get())));
+    content_.pieces.push_back(std::move(piece));
+  }
+
+  // Rows `first` to `last` (from 0) of a table; `head` and `tail` are the boundaries that cut
+  // the first and last of them, if any.
+  void Rows(const Reference<XTextTable>& table, const std::string& name, int32_t first,
+            int32_t last, const Boundary* head, const Boundary* tail) {
+    const auto& rows = layout_.Rows(table, name);
+    last = std::min<int32_t>(last, static_cast<int32_t>(rows.size()) - 1);
+    while (first <= last && rows[first].empty()) ++first;
+    while (last >= first && rows[last].empty()) --last;
+    if (first > last) return;
+    TransferPiece piece;
+    piece.table = true;
+    piece.holdsText = true;
+    if (head && head->splitRow && head->row == first) piece.head = head->cells;
+    if (tail && tail->splitRow && tail->row == last) piece.tail = tail->cells;
+    if (first == last && rows[first].size() == 1) {
+      // One cell is selected as the text in it: copied as text, cut here already.
+      OneCell(table, rows[first].front(), piece.head, piece.tail);
+      return;
+    }
+    const std::string cells = rows[first].front() + ":" + rows[last].back();
+    try {
+      auto range = Reference<css::table::XCellRange>(table, UNO_QUERY_THROW)
+                       ->getCellRangeByName(ToOUString(cells));
+      auto controller = layout_.Controller();
+      Reference<css::view::XSelectionSupplier> selection(controller, UNO_QUERY_THROW);
+      Reference<css::datatransfer::XTransferableSupplier> transfer(controller, UNO_QUERY_THROW);
+      // The view takes a cell range as asked only from some places of its cursor (from the
+      // start of the text, always, in every case tried; from a place after the range often
+      // not): the cursor goes there first, and the copy is checked to hold table rows.
+      for (int attempt = 0; attempt < 2 && piece.rtf.find("\\trowd") == std::string::npos;
+           ++attempt) {
+        if (attempt == 0) {
+          selection->select(uno::Any(layout_.Body()->createTextCursor()));
+        } else {
+          Reference<css::text::XText> cell(table->getCellByName(ToOUString(rows[first].front())),
+                                           UNO_QUERY_THROW);
+          selection->select(uno::Any(cell->createTextCursor()));
+        }
+        selection->select(uno::Any(range));
+        piece.rtf = RtfOf(transfer->getTransferable());
+      }
+      if (piece.rtf.find("\\trowd") == std::string::npos) return;
+    } catch (const css::lang::DisposedException&) {
+      throw;
+    } catch (const css::uno::RuntimeException&) {
+      return;  // a table whose cells cannot be selected as a block
+    }
+    content_.pieces.push_back(std::move(piece));
+  }
+
+  // The text of one cell, from a head cut to a tail cut.
+  void OneCell(const Reference<XTextTable>& table, const std::string& name,
+               const std::vector<CellSplit>& head, const std::vector<CellSplit>& tail) {
+    Reference<css::text::XText> cell(table->getCellByName(ToOUString(name)), UNO_QUERY_THROW);
+    auto range = cell->createTextCursor();
+    range->gotoStart(false);
+    if (!head.empty() && !MoveToCut(range, head.front(), false)) return;
+    if (tail.empty()) {
+      range->gotoEnd(true);
+    } else {
+      auto end = cell->createTextCursor();
+      end->gotoStart(false);
+      if (!MoveToCut(end, tail.front(), false)) end->gotoStart(false);
+      range->gotoRange(Reference<XTextRange>(end.get()), true);
+    }
+    TransferPiece piece;
+    piece.holdsText = !range->getString().isEmpty();
+    if (!piece.holdsText) return;
+    piece.rtf = RtfOf(Reference<css::datatransfer::XTransferableTextSupplier>(layout_.Controller(),
+                                                                              UNO_QUERY_THROW)
+                          ->getTransferableForTextRange(Reference<XTextRange>(range.get())));
+    content_.pieces.push_back(std::move(piece));
+  }
+
+  void WholeTable(const Reference<XTextTable>& table, const std::string& name) {
+    Rows(table, name, 0, static_cast<int32_t>(layout_.Rows(table, name).size()) - 1, nullptr,
+         nullptr);
+  }
+
+ private:
+  PageLayout& layout_;
+  TransferContent& content_;
+};
+
+// The last row of a table that lies before `end` (which is in that table).
+int32_t LastRowBefore(const Boundary& end) {
+  return end.splitRow ? end.row : end.row - 1;
+}
+
+}  // namespace
+
+std::unique_ptr<TransferContent> CopyBetween(PageLayout& layout, int32_t from, int32_t to) {
+  auto content = std::make_unique<TransferContent>();
+  if (from >= to) return content;
+  const Boundary start = layout.At(from);
+  const Boundary end = layout.At(to);
+  Copier copy(layout, *content);
+  const bool endsInTable = end.kind == Boundary::Kind::Table;
+
+  // From the start to the first place of the main text (through a table the start is in, and
+  // any tables that follow it directly).
+  Reference<XTextRange> text;
+  if (start.kind == Boundary::Kind::Table) {
+    if (endsInTable && end.tableName == start.tableName) {
+      copy.Rows(start.table, start.tableName, start.row, LastRowBefore(end), &start, &end);
+      return content;
+    }
+    copy.Rows(start.table, start.tableName, start.row, INT32_MAX, &start, nullptr);
+    Neighbour next = layout.After(start.table, start.tableName);
+    for (int n = 0; next.kind == Neighbour::Kind::Table && n < kMaxAdjacentTables; ++n) {
+      if (endsInTable && end.tableName == next.tableName) {
+        copy.Rows(next.table, next.tableName, 0, LastRowBefore(end), nullptr, &end);
+        return content;
+      }
+      copy.WholeTable(next.table, next.tableName);
+      next = layout.After(next.table, next.tableName);
+    }
+    if (next.kind != Neighbour::Kind::Body) return content;
+    text = next.body;
+  } else if (start.kind == Boundary::Kind::Body) {
+    text = start.body;
+  } else {
+    return content;
+  }
+
+  if (!endsInTable) {
+    copy.Text(text, end.body);
+    return content;
+  }
+  // The table the end is in, and the tables right before it back to the main text.
+  std::vector<Neighbour> before;
+  Neighbour previous = layout.Before(end.table, end.tableName);
+  while (previous.kind == Neighbour::Kind::Table &&
+         before.size() < static_cast<size_t>(kMaxAdjacentTables)) {
+    before.push_back(previous);
+    previous = layout.Before(previous.table, previous.tableName);
+  }
+  if (previous.kind == Neighbour::Kind::Body) copy.Text(text, previous.body);
+  for (auto it = before.rbegin(); it != before.rend(); ++it) {
+    copy.WholeTable(it->table, it->tableName);
+  }
+  copy.Rows(end.table, end.tableName, 0, LastRowBefore(end), nullptr, &end);
+  return content;
+}
+
+}  // namespace fv::office

@@ -1,0 +1,38 @@
+// What a copy of the office server puts into the library's transfer slot (the clipboard of
+// the POSIX windowing services, never the desktop's): the copied text as pieces in document
+// order, each as the office's own rich text, held in this process so that emptying the slot
+// never needs the office (which may be gone by then).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/office/PageLayout.h"
+
+namespace fv::office {
+
+struct TransferPiece {
+  std::string rtf;
+  // A table piece: rows of one table. `head` and `tail` are the cuts still to make in its
+  // first and last row, where a page boundary split the row.
+  bool table = false;
+  std::vector<CellSplit> head;
+  std::vector<CellSplit> tail;
+  // The piece holds text, so that pasting it must leave some behind.
+  bool holdsText = false;
+};
+
+struct TransferContent {
+  std::vector<TransferPiece> pieces;
+};
+
+// The slot's format name for what the office server copies.
+inline constexpr const char* kTransferFormat = "Folivex.OfficeText";
+
+// Replaces what the slot holds.
+void PutIntoTransferSlot(std::unique_ptr<TransferContent> content);
+// What the slot holds when it is the office server's, else null; the slot keeps it.
+const TransferContent* TransferSlotContent();
+
+}  // namespace fv::office
