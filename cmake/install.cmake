@@ -36,3 +36,11 @@ file(RELATIVE_PATH FOLIVEX_PC_PREFIX_FROM_PCDIR /${CMAKE_INSTALL_LIBDIR}/pkgconf
 string(REGEX REPLACE "/$" "" FOLIVEX_PC_PREFIX_FROM_PCDIR "${FOLIVEX_PC_PREFIX_FROM_PCDIR}")
 configure_file(cmake/folivex.pc.in ${PROJECT_BINARY_DIR}/folivex.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/folivex.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The LibreOffice Writer server, where it is built: an installed copy registers it with
+# scripts/register-office.sh PREFIX/lib/libfolivex-office.so.
+if(TARGET folivex-office)
+  set_target_properties(folivex-office PROPERTIES
+    INSTALL_RPATH "$ORIGIN;${FOLIVEX_OFFICE_PROGRAM}")
+  install(TARGETS folivex-office LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()

@@ -345,10 +345,10 @@ void Batch::OnFrame(Worker& worker, const Frame& frame) {
       }
       break;
     case 'D':
-      if (worker.current) {
-        const int outcome = std::atoi(frame.payload.c_str());
-        FinishInput(*worker.current, static_cast<Outcome>(std::clamp(outcome, 0, 3)));
+      if (const auto index = worker.current) {
         worker.current.reset();
+        const int outcome = std::atoi(frame.payload.c_str());
+        FinishInput(*index, static_cast<Outcome>(std::clamp(outcome, 0, 3)));
       }
       Assign(worker);
       break;

@@ -191,11 +191,13 @@ bool Converter::PrepareLibrary(const std::string& absoluteInput, std::string& er
     const auto& c = *options_.colors;
     library_.SetProgressStyle(c[0], c[1], c[2], c[3]);
   }
-  if (library_.SetSavePath(plan_->folder.c_str()) != 1) {
-    error = "cannot make the output folder " + plan_->folder;
-    return false;
+  // The library makes the folders level by level and takes a level that another job made
+  // meanwhile for a failure: jobs that share a parent folder may need a second try.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (library_.SetSavePath(plan_->folder.c_str()) == 1) return true;
   }
-  return true;
+  error = "cannot make the output folder " + plan_->folder;
+  return false;
 }
 
 InputResult Converter::Convert(std::size_t index) {
