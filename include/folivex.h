@@ -10,7 +10,12 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
+#if defined(FOLIVEX_NO_WINDOWS_H)
+/* The library's own units: the handle as <windows.h> declares it, without the rest. */
+typedef struct HWND__* HWND;
+#else
 #include <windows.h>
+#endif
 #define FV_CALL __stdcall
 #else
 #include "folivex_window.h"

@@ -6,7 +6,10 @@
 #include "folivex.h"
 #include "platform/files.h"
 
+// The build may name the export mechanism (the Windows build exports through a .def file).
+#ifndef FV_EXPORT
 #define FV_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 using fv::controller::Folivex;
 
