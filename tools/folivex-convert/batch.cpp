@@ -247,7 +247,11 @@ void Batch::WaitForOffice(std::size_t slot) {
 }
 
 void Batch::StartOffices() {
-  if (options_.office != OfficeMode::Batch || std::getenv("FOLIVEX_OFFICE_PIPE")) return;
+  if (options_.office != OfficeMode::Batch) return;
+  if (const char* pipe = std::getenv("FOLIVEX_OFFICE_PIPE")) {
+    Note(std::string("the office on the pipe ") + pipe + " (FOLIVEX_OFFICE_PIPE)");
+    return;
+  }
   const auto wordInputs =
       std::count_if(options_.inputs.begin(), options_.inputs.end(), [](std::string name) {
         for (char& c : name) {
