@@ -1,18 +1,29 @@
 #include "automation/office/PageDocument.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/XPropertyContainer.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
+#include <com/sun/star/text/FilenameDisplayFormat.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
+#include <com/sun/star/text/XEndnotesSupplier.hpp>
+#include <com/sun/star/text/XFootnotesSupplier.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
+#include <com/sun/star/text/XTextEmbeddedObjectsSupplier.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 #include <osl/file.hxx>
 
@@ -68,9 +79,39 @@ std::vector<Reference<XTextTable>> TablesIn(const Reference<XText>& cell) {
   return tables;
 }
 
-// A cursor over the cell's text from its start to the cut (`toCut`), or from the cut to its
-// end; then emptied.
+void CutRow(const Reference<XTextTable>& table, int32_t row, const std::vector<CellSplit>& cuts,
+            bool keepAfter);
+
+// Empties the cell's text from its start to the cut (`beforeCut`), or from the cut to its end.
 void DeleteAroundCut(const Reference<XText>& cell, const CellSplit& cut, bool beforeCut) {
+  if (cut.where == CellSplit::Where::InTable) {
+    const auto tables = TablesIn(cell);
+    if (cut.table < static_cast<int32_t>(tables.size())) {
+      const auto& table = tables[cut.table];
+      auto rows = table->getRows();
+      const sal_Int32 count = rows->getCount();
+      if (beforeCut) {
+        if (cut.row > 0) rows->removeByIndex(0, std::min(cut.row, count));
+        if (cut.splitRow) CutRow(table, 1, cut.cells, true);
+      } else {
+        const sal_Int32 first = cut.splitRow ? cut.row + 1 : cut.row;
+        if (first < count) rows->removeByIndex(first, count - first);
+        if (cut.splitRow) CutRow(table, cut.row + 1, cut.cells, false);
+      }
+    }
+    // The paragraphs before the table, or those after it.
+    CellSplit paragraphs = cut;
+    paragraphs.where = CellSplit::Where::At;
+    if (beforeCut) {
+      if (cut.paragraph == 0) return;
+      paragraphs.paragraph = cut.paragraph - 1;
+      paragraphs.offset = -1;
+    } else {
+      paragraphs.offset = 0;
+    }
+    DeleteAroundCut(cell, paragraphs, beforeCut);
+    return;
+  }
   auto cursor = cell->createTextCursor();
   Reference<css::text::XParagraphCursor> paragraphs(cursor, UNO_QUERY_THROW);
   cursor->gotoStart(false);
@@ -95,8 +136,8 @@ void ClearCell(const Reference<XText>& cell) {
   cursor->setString(rtl::OUString());
 }
 
-// Makes the cuts of one row of a pasted table: `keepAfter` keeps what follows each cut (the
-// row that a page starts in), else what precedes it.
+// Makes the cuts of one row (from 1) of a pasted table: `keepAfter` keeps what follows each cut
+// (the row that a page starts in), else what precedes it.
 void CutRow(const Reference<XTextTable>& table, int32_t row, const std::vector<CellSplit>& cuts,
             bool keepAfter) {
   for (const auto& cut : cuts) {
@@ -117,10 +158,103 @@ void CutRow(const Reference<XTextTable>& table, int32_t row, const std::vector<C
         if (!keepAfter) ClearCell(cell);
         break;
       case CellSplit::Where::At:
+      case CellSplit::Where::InTable:
         DeleteAroundCut(cell, cut, keepAfter);
         break;
     }
   }
+}
+
+// The notes of the page are numbered as in their document.
+void SetNoteNumbering(const Reference<XTextDocument>& document, const TransferContent& content) {
+  auto apply = [](const Reference<XPropertySet>& settings, const NoteNumbering& numbering) {
+    if (!numbering.known || !settings.is()) return;
+    settings->setPropertyValue("NumberingType", uno::Any(numbering.numberingType));
+    settings->setPropertyValue(
+        "StartAt", uno::Any(static_cast<sal_Int16>(std::clamp(numbering.first - 1, 0, 32767))));
+  };
+  if (content.footnotes.known) {
+    Reference<css::text::XFootnotesSupplier> footnotes(document, UNO_QUERY);
+    if (footnotes.is()) apply(footnotes->getFootnoteSettings(), content.footnotes);
+  }
+  if (content.endnotes.known) {
+    Reference<css::text::XEndnotesSupplier> endnotes(document, UNO_QUERY);
+    if (endnotes.is()) apply(endnotes->getEndnoteSettings(), content.endnotes);
+  }
+}
+
+// The fields of the page show what they showed in the source document: its file name, its
+// properties.
+void ShowSourceFacts(const Reference<XTextDocument>& document, const DocumentFacts& facts) {
+  if (facts.properties) {
+    auto properties =
+        Reference<css::document::XDocumentPropertiesSupplier>(document, UNO_QUERY_THROW)
+            ->getDocumentProperties();
+    properties->setTitle(ToOUString(facts.title));
+    properties->setSubject(ToOUString(facts.subject));
+    properties->setAuthor(ToOUString(facts.author));
+    properties->setDescription(ToOUString(facts.description));
+    properties->setModifiedBy(ToOUString(facts.modifiedBy));
+    if (!facts.keywords.empty()) {
+      uno::Sequence<rtl::OUString> keywords(1);
+      keywords.getArray()[0] = ToOUString(facts.keywords);
+      properties->setKeywords(keywords);
+    }
+    Reference<css::beans::XPropertyContainer> custom = properties->getUserDefinedProperties();
+    for (const auto& [name, value] : facts.custom) {
+      try {
+        custom->addProperty(ToOUString(name), css::beans::PropertyAttribute::REMOVABLE,
+                            uno::Any(ToOUString(value)));
+      } catch (const css::uno::Exception&) {
+        // A property of that name exists already.
+      }
+    }
+  }
+  if (facts.path.empty()) return;
+  auto fields = Reference<css::text::XTextFieldsSupplier>(document, UNO_QUERY_THROW)
+                    ->getTextFields()
+                    ->createEnumeration();
+  const std::filesystem::path path(facts.path);
+  while (fields->hasMoreElements()) {
+    Reference<XPropertySet> field(fields->nextElement(), UNO_QUERY);
+    Reference<css::lang::XServiceInfo> info(field, UNO_QUERY);
+    if (!info.is() || !info->supportsService("com.sun.star.text.TextField.FileName")) continue;
+    sal_Int16 format = css::text::FilenameDisplayFormat::FULL;
+    field->getPropertyValue("FileFormat") >>= format;
+    std::string shown;
+    switch (format) {
+      case css::text::FilenameDisplayFormat::PATH:
+        shown = path.parent_path().string();
+        break;
+      case css::text::FilenameDisplayFormat::NAME:
+        shown = path.stem().string();
+        break;
+      case css::text::FilenameDisplayFormat::NAME_AND_EXT:
+        shown = path.filename().string();
+        break;
+      default:
+        shown = path.string();
+        break;
+    }
+    field->setPropertyValue("IsFixed", uno::Any(true));
+    field->setPropertyValue("CurrentPresentation", uno::Any(ToOUString(shown)));
+  }
+}
+
+// Whether the document has anything besides text: fields, pictures, objects, shapes.
+bool HasObjects(const Reference<XTextDocument>& document) {
+  Reference<css::text::XTextFieldsSupplier> fields(document, UNO_QUERY);
+  if (fields.is() && fields->getTextFields()->createEnumeration()->hasMoreElements()) return true;
+  Reference<css::text::XTextGraphicObjectsSupplier> graphics(document, UNO_QUERY);
+  if (graphics.is() && graphics->getGraphicObjects()->hasElements()) return true;
+  Reference<css::text::XTextEmbeddedObjectsSupplier> objects(document, UNO_QUERY);
+  if (objects.is() && objects->getEmbeddedObjects()->hasElements()) return true;
+  Reference<css::drawing::XDrawPageSupplier> shapes(document, UNO_QUERY);
+  // Still the way to a text document's shapes, though marked as old.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return shapes.is() && shapes->getDrawPage()->hasElements();
+#pragma GCC diagnostic pop
 }
 
 }  // namespace
@@ -228,11 +362,13 @@ void PasteInto(const UnoConnection& office, const Reference<XTextDocument>& docu
                     {"FilterName", uno::Any(rtl::OUString("Rich Text Format"))}}));
   }
   // Nothing at all where something was copied: the paste was refused.
+  ShowSourceFacts(document, content.facts);
   const bool tablesLanded = !expectTable || TableCount(document) > tablesBefore;
-  const bool textLanded = !expectText || !cell->getString().isEmpty();
+  const bool textLanded = !expectText || !cell->getString().isEmpty() || HasObjects(document);
   if (!tablesLanded || !textLanded) {
     throw CallFailure{automation::E_FAIL, "the office inserted nothing of the copied text"};
   }
+  SetNoteNumbering(document, content);
   if (!cuts) return;
   // The first table piece is the first table of the cell, the last one its last table.
   const auto tables = TablesIn(cell);

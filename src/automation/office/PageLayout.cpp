@@ -181,21 +181,55 @@ CellSplit PageLayout::SplitCell(const Reference<XText>& cell, const std::string&
   auto elements =
       Reference<css::container::XEnumerationAccess>(cell, UNO_QUERY_THROW)->createEnumeration();
   int32_t index = -1;
+  int32_t tables = 0;
   Reference<XTextRange> previous;
   while (elements->hasMoreElements()) {
     Reference<uno::XInterface> element(elements->nextElement(), UNO_QUERY);
     if (IsTable(element)) {
       Reference<XTextTable> nested(element, UNO_QUERY_THROW);
-      const auto names = nested->getCellNames();
-      if (names.getLength() == 0) continue;
-      Reference<XText> firstCell(nested->getCellByName(names[0]), UNO_QUERY_THROW);
-      if (PageOf(firstCell->getStart()) >= page) {
+      ++tables;
+      const auto& rows = Rows(nested, NameOf(nested));
+      if (rows.empty() || rows.front().empty() || rows.back().empty()) continue;
+      auto rowStart = [&](size_t r) {
+        if (rows[r].empty()) return 0;
+        Reference<XText> first(nested->getCellByName(ToOUString(rows[r].front())), UNO_QUERY_THROW);
+        return PageOf(first->getStart());
+      };
+      if (rowStart(0) >= page) {
         // The cut goes before this table: at the end of the paragraph ahead of it.
         split.paragraph = std::max(index, 0);
         split.offset = index < 0 ? 0 : -1;
         return split;
       }
-      continue;
+      Reference<XText> last(nested->getCellByName(ToOUString(rows.back().back())), UNO_QUERY_THROW);
+      if (PageOf(last->getEnd()) < page) continue;
+      // The table runs over the boundary: the cut goes before its first row on the page, or
+      // into the row before that one when the boundary splits it.
+      size_t low = 0;
+      size_t high = rows.size();
+      while (high - low > 1) {
+        const size_t middle = low + (high - low) / 2;
+        if (rowStart(middle) >= page) {
+          high = middle;
+        } else {
+          low = middle;
+        }
+      }
+      split.paragraph = index + 1;
+      auto cells = SplitRow(nested, NameOf(nested), static_cast<int32_t>(low), page);
+      const bool splitRow = std::any_of(cells.begin(), cells.end(), [](const CellSplit& c) {
+        return c.where != CellSplit::Where::Before;
+      });
+      if (splitRow || high < rows.size()) {
+        split.where = CellSplit::Where::InTable;
+        split.table = tables - 1;
+        split.row = static_cast<int32_t>(splitRow ? low : high);
+        split.splitRow = splitRow;
+        if (splitRow) split.cells = std::move(cells);
+      } else {
+        split.offset = 0;  // the cut follows the table
+      }
+      return split;
     }
     Reference<XTextRange> paragraph(element, UNO_QUERY);
     if (!paragraph.is()) continue;
@@ -331,6 +365,16 @@ Neighbour PageLayout::Step(const Reference<XTextTable>& table, const std::string
     // A table the view cannot reach (hidden): nothing found next to it.
   }
   return none;
+}
+
+Reference<XTextRange> PageLayout::PlaceOf(const Boundary& boundary) {
+  if (boundary.kind != Boundary::Kind::Table) return boundary.body;
+  const auto& rows = Rows(boundary.table, boundary.tableName);
+  if (boundary.row >= static_cast<int32_t>(rows.size()) || rows[boundary.row].empty())
+    return nullptr;
+  Reference<XText> cell(boundary.table->getCellByName(ToOUString(rows[boundary.row].front())),
+                        UNO_QUERY_THROW);
+  return cell->getStart();
 }
 
 bool PageLayout::IsBody(const Reference<XText>& text) {

@@ -27,14 +27,22 @@ namespace uno = css::uno;
 // Where a boundary cuts one cell of a row that continues on the next page.
 struct CellSplit {
   enum class Where {
-    Before,  // all of the cell lies before the boundary
-    After,   // all of it lies after
-    At,      // the boundary falls in paragraph `paragraph` of the cell, `offset` characters in
+    Before,   // all of the cell lies before the boundary
+    After,    // all of it lies after
+    At,       // the boundary falls in paragraph `paragraph` of the cell, `offset` characters in
+              // (-1: at the paragraph's end)
+    InTable,  // the boundary falls in the cell's table number `table` (from 0), which has
+              // `paragraph` paragraphs of the cell before it: before its row `row` (from 0),
+              // or inside that row when `splitRow`, with the cuts of its cells in `cells`
   };
   std::string cell;  // its name in the source table
   Where where = Where::After;
   int32_t paragraph = 0;
   int32_t offset = 0;
+  int32_t table = 0;
+  int32_t row = 0;
+  bool splitRow = false;
+  std::vector<CellSplit> cells;
 };
 
 struct Boundary {
@@ -77,6 +85,9 @@ class PageLayout {
       const uno::Reference<css::text::XTextTable>& table, const std::string& name);
 
   const uno::Reference<css::text::XText>& Body() const { return body_; }
+  const uno::Reference<css::text::XTextDocument>& Document() const { return document_; }
+  // Where a boundary lies in the main text or in a cell of a table in it.
+  uno::Reference<css::text::XTextRange> PlaceOf(const Boundary& boundary);
   const uno::Reference<css::frame::XController>& Controller() const { return controller_; }
   // Whether `a` lies before `b` in the main text.
   bool Before(const uno::Reference<css::text::XTextRange>& a,

@@ -3,12 +3,24 @@
 #include <com/sun/star/datatransfer/XTransferable.hpp>
 #include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
 #include <com/sun/star/datatransfer/XTransferableTextSupplier.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/text/XEndnotesSupplier.hpp>
+#include <com/sun/star/text/XFootnotesSupplier.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextRangeCompare.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
+#include <osl/file.hxx>
 
+#include <cctype>
 #include <climits>
 
 #include "automation/office/UnoConnection.h"
@@ -19,6 +31,7 @@ using css::datatransfer::XTransferable;
 using css::text::XTextRange;
 using css::text::XTextTable;
 using uno::Reference;
+using uno::UNO_QUERY;
 using uno::UNO_QUERY_THROW;
 
 namespace {
@@ -46,10 +59,12 @@ bool MoveToCut(const Reference<css::text::XTextCursor>& cursor, const CellSplit&
       cursor->gotoStart(expand);
       return true;
     case CellSplit::Where::At:
+    case CellSplit::Where::InTable:  // taken at the table's paragraph: close enough for one cell
       break;
   }
   Reference<css::text::XParagraphCursor> paragraphs(cursor, UNO_QUERY_THROW);
   for (int32_t i = 0; i < cut.paragraph; ++i) paragraphs->gotoNextParagraph(expand);
+  if (cut.where == CellSplit::Where::InTable) return true;
   if (cut.offset < 0) {
     paragraphs->gotoEndOfParagraph(expand);
   } else {
@@ -161,6 +176,84 @@ class Copier {
   TransferContent& content_;
 };
 
+// The value of a note's label ("7", "iv", "c", "aa") in the document's style of numbers.
+int32_t LabelValue(const std::string& label) {
+  if (label.empty()) return 0;
+  if (label.find_first_not_of("0123456789") == std::string::npos) {
+    return label.size() < 9 ? std::stoi(label) : 0;
+  }
+  std::string lower;
+  for (char c : label)
+    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  if (lower.find_first_not_of("ivxlcdm") == std::string::npos) {
+    auto value = [](char c) {
+      switch (c) {
+        case 'i':
+          return 1;
+        case 'v':
+          return 5;
+        case 'x':
+          return 10;
+        case 'l':
+          return 50;
+        case 'c':
+          return 100;
+        case 'd':
+          return 500;
+        default:
+          return 1000;
+      }
+    };
+    int32_t total = 0;
+    for (size_t i = 0; i < lower.size(); ++i) {
+      const int v = value(lower[i]);
+      total += (i + 1 < lower.size() && v < value(lower[i + 1])) ? -v : v;
+    }
+    if (total > 0) return total;
+  }
+  // Letters: a..z, then aa..zz (the same letter repeated).
+  if (lower.find_first_not_of(lower[0]) == std::string::npos && lower[0] >= 'a' &&
+      lower[0] <= 'z') {
+    return static_cast<int32_t>(lower.size() - 1) * 26 + (lower[0] - 'a' + 1);
+  }
+  return 0;
+}
+
+// The numbering of the first note of `notes` between two places of the main text.
+NoteNumbering FirstNote(PageLayout& layout, const Reference<css::container::XIndexAccess>& notes,
+                        const Reference<css::beans::XPropertySet>& settings,
+                        const Reference<XTextRange>& from, const Reference<XTextRange>& to) {
+  NoteNumbering numbering;
+  const sal_Int32 count = notes.is() ? notes->getCount() : 0;
+  if (count == 0 || !from.is() || !to.is()) return numbering;
+  Reference<css::text::XTextRangeCompare> compare(layout.Body(), UNO_QUERY_THROW);
+  auto anchor = [&](sal_Int32 i) {
+    return Reference<css::text::XTextContent>(notes->getByIndex(i), UNO_QUERY_THROW)->getAnchor();
+  };
+  try {
+    // The notes are in the order of the text: the first one not before `from`.
+    sal_Int32 low = -1;
+    sal_Int32 high = count;
+    while (high - low > 1) {
+      const sal_Int32 middle = low + (high - low) / 2;
+      if (compare->compareRegionStarts(anchor(middle), from) > 0) {
+        low = middle;
+      } else {
+        high = middle;
+      }
+    }
+    if (high == count) return numbering;
+    const auto first = anchor(high);
+    if (compare->compareRegionStarts(first, to) <= 0) return numbering;
+    numbering.first = LabelValue(ToUtf8(first->getString()));
+    numbering.known = numbering.first > 0;
+    settings->getPropertyValue("NumberingType") >>= numbering.numberingType;
+  } catch (const css::lang::IllegalArgumentException&) {
+    // A note outside the main text (in a frame): its place cannot be compared.
+  }
+  return numbering;
+}
+
 // The last row of a table that lies before `end` (which is in that table).
 int32_t LastRowBefore(const Boundary& end) {
   return end.splitRow ? end.row : end.row - 1;
@@ -168,11 +261,11 @@ int32_t LastRowBefore(const Boundary& end) {
 
 }  // namespace
 
-std::unique_ptr<TransferContent> CopyBetween(PageLayout& layout, int32_t from, int32_t to) {
+namespace {
+
+std::unique_ptr<TransferContent> CopyPieces(PageLayout& layout, const Boundary& start,
+                                            const Boundary& end) {
   auto content = std::make_unique<TransferContent>();
-  if (from >= to) return content;
-  const Boundary start = layout.At(from);
-  const Boundary end = layout.At(to);
   Copier copy(layout, *content);
   const bool endsInTable = end.kind == Boundary::Kind::Table;
 
@@ -219,6 +312,82 @@ std::unique_ptr<TransferContent> CopyBetween(PageLayout& layout, int32_t from, i
     copy.WholeTable(it->table, it->tableName);
   }
   copy.Rows(end.table, end.tableName, 0, LastRowBefore(end), nullptr, &end);
+  return content;
+}
+
+// Whether any piece has a field whose instruction holds one of `words` (upper case).
+bool HasField(const TransferContent& content, std::initializer_list<const char*> words) {
+  for (const auto& piece : content.pieces) {
+    for (size_t at = piece.rtf.find("\\fldinst"); at != std::string::npos;
+         at = piece.rtf.find("\\fldinst", at + 1)) {
+      std::string instruction = piece.rtf.substr(at + 8, 80);
+      for (char& c : instruction)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      for (const char* word : words) {
+        if (instruction.find(word) != std::string::npos) return true;
+      }
+    }
+  }
+  return false;
+}
+
+void TakeFacts(const Reference<css::text::XTextDocument>& document, TransferContent& content) {
+  if (HasField(content, {"FILENAME"})) {
+    rtl::OUString path;
+    const auto url = Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL();
+    if (osl::FileBase::getSystemPathFromFileURL(url, path) == osl::FileBase::E_None) {
+      content.facts.path = ToUtf8(path);
+    }
+  }
+  if (!HasField(content, {"TITLE", "SUBJECT", "AUTHOR", "KEYWORDS", "COMMENTS", "LASTSAVEDBY",
+                          "DOCPROPERTY", "DOCVARIABLE"})) {
+    return;
+  }
+  auto properties = Reference<css::document::XDocumentPropertiesSupplier>(document, UNO_QUERY_THROW)
+                        ->getDocumentProperties();
+  DocumentFacts& facts = content.facts;
+  facts.properties = true;
+  facts.title = ToUtf8(properties->getTitle());
+  facts.subject = ToUtf8(properties->getSubject());
+  facts.author = ToUtf8(properties->getAuthor());
+  facts.description = ToUtf8(properties->getDescription());
+  facts.modifiedBy = ToUtf8(properties->getModifiedBy());
+  rtl::OUString keywords;
+  for (const auto& word : properties->getKeywords()) {
+    keywords += (keywords.isEmpty() ? rtl::OUString() : rtl::OUString(", ")) + word;
+  }
+  facts.keywords = ToUtf8(keywords);
+  Reference<css::beans::XPropertySet> custom(properties->getUserDefinedProperties(),
+                                             UNO_QUERY_THROW);
+  for (const auto& property : custom->getPropertySetInfo()->getProperties()) {
+    rtl::OUString value;
+    if (custom->getPropertyValue(property.Name) >>= value) {
+      facts.custom.emplace_back(ToUtf8(property.Name), ToUtf8(value));
+    }
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TransferContent> CopyBetween(PageLayout& layout, int32_t from, int32_t to) {
+  if (from >= to) return std::make_unique<TransferContent>();
+  const Boundary start = layout.At(from);
+  const Boundary end = layout.At(to);
+  auto content = CopyPieces(layout, start, end);
+  if (content->pieces.empty()) return content;
+  TakeFacts(layout.Document(), *content);
+  const auto first = layout.PlaceOf(start);
+  const auto last = layout.PlaceOf(end);
+  Reference<css::text::XFootnotesSupplier> footnotes(layout.Document(), UNO_QUERY);
+  if (footnotes.is()) {
+    content->footnotes =
+        FirstNote(layout, footnotes->getFootnotes(), footnotes->getFootnoteSettings(), first, last);
+  }
+  Reference<css::text::XEndnotesSupplier> endnotes(layout.Document(), UNO_QUERY);
+  if (endnotes.is()) {
+    content->endnotes =
+        FirstNote(layout, endnotes->getEndnotes(), endnotes->getEndnoteSettings(), first, last);
+  }
   return content;
 }
 

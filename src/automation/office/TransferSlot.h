@@ -23,8 +23,28 @@ struct TransferPiece {
   bool holdsText = false;
 };
 
+// How the first footnote (or endnote) of the copied text is numbered in its document, so that
+// a page shows the numbers the document shows.
+struct NoteNumbering {
+  bool known = false;
+  int32_t first = 1;          // the number of the first note copied
+  int16_t numberingType = 4;  // the document's style of numbers (arabic)
+};
+
+// What fields of the copied text show of their document (its file name and properties),
+// for the page to show the same; taken only when the copied text has such fields.
+struct DocumentFacts {
+  std::string path;  // the document's file, when the text has file name fields
+  bool properties = false;
+  std::string title, subject, author, keywords, description, modifiedBy;
+  std::vector<std::pair<std::string, std::string>> custom;  // user-defined properties
+};
+
 struct TransferContent {
   std::vector<TransferPiece> pieces;
+  NoteNumbering footnotes;
+  NoteNumbering endnotes;
+  DocumentFacts facts;
 };
 
 // The slot's format name for what the office server copies.
