@@ -38,7 +38,8 @@ store_path() { # ROOT
     return
   fi
   local config
-  if [ "${XDG_CONFIG_HOME:-}" != "${XDG_CONFIG_HOME#/}" ]; then
+  local xdg=${XDG_CONFIG_HOME:-}
+  if [ -n "$xdg" ] && [ "${xdg#/}" != "$xdg" ]; then
     config=$XDG_CONFIG_HOME
   else
     local home=${HOME:-}

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   # build
-  build-essential cmake g++ clang-format binutils pkg-config libgtest-dev
+  build-essential cmake g++ clang-format binutils pkg-config libgtest-dev nlohmann-json3-dev
   # the progress window
   libx11-dev libxft-dev libfontconfig-dev fonts-wqy-zenhei
   # the word processor: the full Writer (not the -nogui core) and its SDK

@@ -13,7 +13,8 @@ bool IsFolderDelimiter(char c);
 bool FileExists(const std::string& path);
 // True iff `path` names an existing folder.
 bool FolderExists(const std::string& path);
-// Creates one folder whose parent exists. False on failure, an existing entry included.
+// Creates one folder whose parent exists; true also when the folder has just been made by
+// someone else. False on failure, an existing file of that name included.
 bool CreateFolder(const std::string& path);
 // True when `path` (without its trailing separator) is where folder creation stops:
 // nothing above it can or need be created (a drive root on Windows; "/" or nothing on

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
+
 namespace fv::platform {
 
 char PathSeparator() {
