@@ -165,6 +165,28 @@ void CutRow(const Reference<XTextTable>& table, int32_t row, const std::vector<C
   }
 }
 
+// The office writes the bookmarks that belong to form fields into its rich text, and inserting
+// such text into a document (rather than loading it) makes the office crash on the next look
+// at the text: they are left out (the form fields themselves stay).
+std::string WithoutFieldmarkBookmarks(const std::string& rtf) {
+  static const std::string kMarks[] = {"{\\*\\bkmkstart __Fieldmark__",
+                                       "{\\*\\bkmkend __Fieldmark__"};
+  std::string out;
+  out.reserve(rtf.size());
+  size_t at = 0;
+  for (;;) {
+    size_t next = std::string::npos;
+    for (const auto& mark : kMarks) next = std::min(next, rtf.find(mark, at));
+    if (next == std::string::npos) break;
+    const size_t close = rtf.find('}', next);
+    if (close == std::string::npos) break;
+    out.append(rtf, at, next - at);
+    at = close + 1;
+  }
+  out.append(rtf, at, std::string::npos);
+  return out;
+}
+
 // The notes of the page are numbered as in their document.
 void SetNoteNumbering(const Reference<XTextDocument>& document, const TransferContent& content) {
   auto apply = [](const Reference<XPropertySet>& settings, const NoteNumbering& numbering) {
@@ -351,8 +373,9 @@ void PasteInto(const UnoConnection& office, const Reference<XTextDocument>& docu
   }
   const sal_Int32 tablesBefore = expectTable ? TableCount(document) : 0;
   for (const auto& piece : content.pieces) {
-    uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(piece.rtf.data()),
-                                  static_cast<sal_Int32>(piece.rtf.size()));
+    const std::string rtf = WithoutFieldmarkBookmarks(piece.rtf);
+    uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(rtf.data()),
+                                  static_cast<sal_Int32>(rtf.size()));
     auto stream = css::io::SequenceInputStream::createStreamFromSequence(office.Context(), bytes);
     Reference<css::document::XDocumentInsertable> at(cell->createTextCursorByRange(cell->getEnd()),
                                                      UNO_QUERY_THROW);

@@ -1,0 +1,156 @@
+// The parts of the office server that need no office: positions, cell names, settings, the
+// ready-made profile's settings and the names of the socket files an office leaves.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "automation/office/CellNames.h"
+#include "automation/office/OfficeProcess.h"
+#include "automation/office/OfficeSettings.h"
+#include "automation/office/ProfileTemplate.h"
+
+namespace fv::office {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OfficePositions, PageStartAndTheCharacterBeforeTheNextPageDelimitOnePage) {
+  // The engine takes page i from the start of page i to the end it finds one character to
+  // the left of page i + 1's start: both must map to the boundaries of page i.
+  for (int32_t page = 1; page <= 5; ++page) {
+    const int32_t start = PositionOfBoundary(page - 1);
+    const int32_t nextStart = PositionOfBoundary(page);
+    EXPECT_EQ(BoundaryAt(start), page - 1);
+    EXPECT_EQ(BoundaryAt(nextStart - 1), page);
+    EXPECT_EQ(BoundaryAt(nextStart), page);
+  }
+  EXPECT_EQ(BoundaryAt(-3), 0);
+}
+
+TEST(OfficeCellNames, ParsesAndMovesToAnotherRow) {
+  struct Case {
+    const char* name;
+    bool valid;
+    const char* column;
+    int32_t row;
+    const char* rest;
+    const char* inRow7;
+  } cases[] = {
+      {"A1", true, "A", 1, "", "A7"},
+      {"AB12", true, "AB", 12, "", "AB7"},
+      {"B17.1.2", true, "B", 17, ".1.2", "B7.1.2"},
+      {"A", false, "", 0, "", ""},
+      {"17", false, "", 0, "", ""},
+      {"A0", false, "", 0, "", ""},
+      {"A1x", false, "", 0, "", ""},
+      {"", false, "", 0, "", ""},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = ParseCellName(c.name);
+    ASSERT_EQ(parsed.has_value(), c.valid) << c.name;
+    if (!c.valid) continue;
+    EXPECT_EQ(parsed->column, c.column) << c.name;
+    EXPECT_EQ(parsed->row, c.row) << c.name;
+    EXPECT_EQ(parsed->rest, c.rest) << c.name;
+    EXPECT_EQ(CellInRow(*parsed, 7), c.inRow7) << c.name;
+  }
+}
+
+TEST(OfficeSettingsTest, TimeLimitsAndPipeNames) {
+  EXPECT_EQ(ParseSeconds("90"), std::chrono::milliseconds(90000));
+  EXPECT_EQ(ParseSeconds("0.5"), std::chrono::milliseconds(500));
+  for (const char* bad : {"", "0", "-3", "ten", "5s", "nan", "1e99"}) {
+    EXPECT_FALSE(ParseSeconds(bad).has_value()) << bad;
+  }
+  EXPECT_FALSE(ParseSeconds(nullptr).has_value());
+  EXPECT_TRUE(IsValidPipeName("folivex-123_a.b"));
+  for (const char* bad : {"", "a,b", "a;urp", "a b", "a=b"}) {
+    EXPECT_FALSE(IsValidPipeName(bad)) << bad;
+  }
+  EXPECT_EQ(PrivatePipeName(), PrivatePipeName());
+  EXPECT_NE(PrivatePipeName().find(std::to_string(getpid())), std::string::npos);
+}
+
+TEST(OfficeSettingsTest, ReadsTheEnvironment) {
+  setenv("FOLIVEX_OFFICE_PIPE", "shared-pipe", 1);
+  setenv("FOLIVEX_OFFICE_TIMEOUT", "7", 1);
+  setenv("FOLIVEX_OFFICE_LOAD_TIMEOUT", "nonsense", 1);
+  auto s = OfficeSettings::FromEnvironment();
+  EXPECT_EQ(s.pipe, "shared-pipe");
+  EXPECT_TRUE(s.pipeNamed);
+  EXPECT_EQ(s.callTimeout, std::chrono::seconds(7));
+  EXPECT_EQ(s.loadTimeout, std::chrono::seconds(120));  // a bad value keeps the default
+  unsetenv("FOLIVEX_OFFICE_PIPE");
+  unsetenv("FOLIVEX_OFFICE_TIMEOUT");
+  unsetenv("FOLIVEX_OFFICE_LOAD_TIMEOUT");
+  s = OfficeSettings::FromEnvironment();
+  EXPECT_EQ(s.pipe, PrivatePipeName());
+  EXPECT_FALSE(s.pipeNamed);
+}
+
+TEST(OfficeSettingsTest, ALauncherScriptIsReplacedByTheOfficeBesideIt) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("folivex-launcher-" + std::to_string(getpid()));
+  fs::create_directories(folder / "program");
+  std::ofstream(folder / "program" / "soffice") << "#!/bin/sh\n";
+  std::ofstream(folder / "program" / "soffice.bin") << "";
+  fs::create_symlink(folder / "program" / "soffice", folder / "soffice");
+  EXPECT_EQ(ResolveOfficeBinary((folder / "soffice").string()),
+            fs::canonical(folder / "program" / "soffice.bin").string());
+  EXPECT_EQ(ResolveOfficeBinary("/no/such/soffice"), "/no/such/soffice");
+  fs::remove_all(folder);
+}
+
+TEST(OfficeProfileTest, TheReadyProfileRecordsTheVersionAndTurnsOffLocksAndBackgroundWork) {
+  const std::string items = ProfileSettingsItems("7.4");
+  for (const char* wanted :
+       {"ooSetupLastVersion\" oor:op=\"fuse\"><value>7.4<", "UseDocumentOOoLockFile",
+        "UseDocumentSystemFileLocking", "IsSpellAuto", "IsAutoCheck", "RecoveryInfo"}) {
+    EXPECT_NE(items.find(wanted), std::string::npos) << wanted;
+  }
+  EXPECT_EQ(ProfileSettingsItems("").find("ooSetupLastVersion"), std::string::npos);
+}
+
+TEST(OfficeProfileTest, AFolderThatIsNoTemplateOfOursIsLeftAsItIs) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("folivex-own-profile-" + std::to_string(getpid()));
+  fs::create_directories(folder / "user");
+  std::ofstream(folder / "user" / "registrymodifications.xcu") << "mine";
+  auto settings = OfficeSettings::FromEnvironment();
+  settings.profileTemplate = folder.string();
+  settings.soffice = "/no/such/office";  // it must not be needed
+  std::string error;
+  EXPECT_TRUE(EnsureProfileTemplate(settings, error)) << error;
+  std::ifstream in(folder / "user" / "registrymodifications.xcu");
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, "mine");
+  fs::remove_all(folder);
+}
+
+TEST(OfficeProfileTest, AnOfficeThatCannotRunMakesNoTemplate) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("folivex-no-profile-" + std::to_string(getpid()));
+  auto settings = OfficeSettings::FromEnvironment();
+  settings.profileTemplate = folder.string();
+  settings.soffice = "/no/such/office";
+  std::string error;
+  EXPECT_FALSE(EnsureProfileTemplate(settings, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST(OfficeProcessTest, NamesThePipeFilesTheOfficeMakes) {
+  // As the office names them: its pipe, and a digest of the profile's URL written byte by
+  // byte in hexadecimal without leading zeros (seen on an office started on this profile).
+  const auto files = OfficePipeFiles("/tmp/exp/prof4", "t7");
+  ASSERT_EQ(files.size(), 2u);
+  const std::string prefix = "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_";
+  EXPECT_EQ(files[0], prefix + "t7");
+  EXPECT_EQ(files[1], prefix + "SingleOfficeIPC_7bac860d319f07eba98cf8e1ea682cd");
+  EXPECT_EQ(FileUrl("/a b/c%"), "file:///a%20b/c%25");
+}
+
+}  // namespace
+}  // namespace fv::office
