@@ -20,15 +20,11 @@ class ConformanceTest : public ::testing::Test {
     Registration registration;
     registration.serverPath = FOLIVEX_SCRIPTED_SERVER_PATH;
     RegisterForTest(folder / "registry", registration);
-    fvw_SetMessageBoxHook(&ConformanceTest::CountBox, this);
     host.Initialization(host.Window());
     out = folder / "out";
     EXPECT_EQ(host.SetSavePath(out.c_str()), 1);
   }
-  ~ConformanceTest() override {
-    fvw_SetMessageBoxHook(nullptr, nullptr);
-    UnregisterForTest();
-  }
+  ~ConformanceTest() override { UnregisterForTest(); }
 
   // A source document of the scripted server: one text per page.
   std::string Source(const std::string& name, const std::vector<std::string>& pages) {
@@ -58,22 +54,17 @@ class ConformanceTest : public ::testing::Test {
                                const std::string& prefix = "") const {
     std::vector<Message> messages;
     for (const auto& name : OutputFiles(numbers, prefix)) {
-      messages.push_back(Notify(0, 0, out + "/" + name));
+      messages.push_back(Notify(0, 0, JoinPath(out, name)));
     }
     if (finished) messages.push_back(Notify(1, 1));
     return messages;
   }
 
-  int boxes = 0;
+  // Every failed check is answered Yes, the answer that ends its step.
+  MessageBoxAnswerer answerer{IDYES};
   TempFolder folder;
   TestHost host;
   std::string out;
-
- private:
-  static int CountBox(const char*, const char*, UINT, void* self) {
-    ++static_cast<ConformanceTest*>(self)->boxes;
-    return IDYES;
-  }
 };
 
 }  // namespace fv::testing

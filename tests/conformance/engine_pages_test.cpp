@@ -55,12 +55,12 @@ TEST_F(PageLoop, EachFileHoldsItsPage) {
   ASSERT_EQ(host.LoadFile(Source("a.doc", {"alpha ", "beta ", "gamma"}).c_str(), &range), 1);
   const char* expected[] = {"alpha ", "beta ", "gamma"};
   for (int k = 0; k < 3; ++k) {
-    const std::string html = ReadFile(out + "/" + OutputFiles({k + 1})[0]);
+    const std::string html = ReadFile(JoinPath(out, OutputFiles({k + 1})[0]));
     EXPECT_NE(html.find(std::string("<td>") + expected[k] + "</td>"), std::string::npos) << html;
   }
   range = {0, 0, 0};
   ASSERT_EQ(host.LoadFile(Source("b.doc", {"one ", "two"}).c_str(), &range), 1);
-  EXPECT_NE(ReadFile(out + "/000001.htm").find("<td>one two</td>"), std::string::npos);
+  EXPECT_NE(ReadFile(JoinPath(out, "000001.htm")).find("<td>one two</td>"), std::string::npos);
 }
 
 TEST_F(PageLoop, OutputNumbersAndPaths) {
@@ -93,17 +93,17 @@ TEST_F(PageLoop, OutputNumbersAndPaths) {
       if (m.wParam == 0) sent.push_back(m.path);
     }
     std::vector<std::string> expected;
-    for (const auto& name : c.names) expected.push_back(outFolder + "/" + name);
+    for (const auto& name : c.names) expected.push_back(JoinPath(outFolder, name));
     EXPECT_EQ(sent, expected);
     EXPECT_EQ(ListFiles(outFolder).size(), c.names.size());
   }
 }
 
 TEST_F(PageLoop, FolderWithATrailingSeparatorGetsNoSecondOne) {
-  ASSERT_EQ(host.SetSavePath((out + "/").c_str()), 1);
+  ASSERT_EQ(host.SetSavePath((out + kSeparator).c_str()), 1);
   TConvertRange range{0, 0, 0};
   ASSERT_EQ(host.LoadFile(Pages("a.doc", 1).c_str(), &range), 1);
-  EXPECT_EQ(host.Messages().at(0).path, out + "/000001.htm");
+  EXPECT_EQ(host.Messages().at(0).path, JoinPath(out, "000001.htm"));
 }
 
 // The GoTo calls made to copy the pages of `range` from a document of `pages` pages.
@@ -162,7 +162,7 @@ TEST_F(PageLoop, PageDocumentCalls) {
       if (call.rfind(member, 0) == 0) calls.push_back(call);
     }
   }
-  const std::string path = out + "/000001.htm";
+  const std::string path = JoinPath(out, "000001.htm");
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "Documents.Add(omitted, omitted, omitted, empty)",
                        "Document.Select()",

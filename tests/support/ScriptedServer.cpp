@@ -9,16 +9,15 @@
 #include <memory>
 #include <sstream>
 
+#include "ScriptedPlatform.h"
 #include "automation/ServerEntry.h"
 #include "automation/WordObjects.h"
-#include "folivex_window.h"
 
 namespace fv::scripted {
 namespace {
 
 using namespace fv::automation;
 
-constexpr const char* kClipboardFormat = "text/x-folivex-scripted";
 constexpr HRESULT kWordCommandFailed = static_cast<HRESULT>(0x800A1066);
 
 struct TableState {
@@ -151,10 +150,7 @@ class RangeImpl : public Object<Range> {
   std::string Describe() const {
     return "range[" + std::to_string(start_) + "," + std::to_string(end_) + ")";
   }
-  static void PutOnClipboard(const std::string& text) {
-    fvw_SetClipboardObject(kClipboardFormat, new std::string(text),
-                           [](void* p) { delete static_cast<std::string*>(p); });
-  }
+  static void PutOnClipboard(const std::string& text) { os::PutCopyOnClipboard(text); }
 
  private:
   std::shared_ptr<DocState> doc_;
@@ -380,7 +376,7 @@ class SelectionImpl : public Object<Selection> {
   HRESULT Paste() override {
     const Fault f = Enter("Selection.Paste");
     if (Failed(f.hr)) return f.hr;
-    auto* text = static_cast<std::string*>(fvw_GetClipboardObject(kClipboardFormat));
+    const auto text = os::CopyOnClipboard();
     if (!text || doc_->selectionTable == 0) return kWordCommandFailed;
     doc_->tables[doc_->selectionTable - 1].cell += *text;
     return f.hr;
@@ -518,7 +514,10 @@ class ApplicationImpl : public Object<Application> {
     if (Failed(f.hr)) return f.hr;
     app_->public_.quit = true;
     app_->documents.clear();
-    if (S().running == app_) S().running.reset();
+    if (S().running == app_) {
+      S().running.reset();
+      os::WithdrawRunningInstance();
+    }
     return f.hr;
   }
 
@@ -530,7 +529,8 @@ class ApplicationImpl : public Object<Application> {
 }  // namespace
 
 void Reset() {
-  fvw_SetClipboardObject("", nullptr, nullptr);
+  os::ForgetClipboard();
+  os::WithdrawRunningInstance();
   S() = Server{};
 }
 
@@ -551,6 +551,12 @@ void StartRunningInstance(const std::vector<std::string>& openFiles) {
   }
   S().instances.push_back(app);
   S().running = app;
+  ComPtr<Application> running = ComPtr<Application>::Attach(new ApplicationImpl(app));
+  os::AnnounceRunningInstance(running.Get());
+}
+
+bool ClipboardHoldsCopy() {
+  return os::CopyOnClipboard().has_value();
 }
 
 std::vector<std::string> CallLog() {
@@ -597,3 +603,34 @@ extern "C" SCRIPTED_API HRESULT FolivexCreateInstance(Application** app) {
   *app = new fv::scripted::ApplicationImpl(state);
   return S_OK;
 }
+
+#ifndef _WIN32
+// POSIX: the copies go to the windowing library's transfer slot; the library asks the
+// server itself for the running instance (FolivexGetActiveObject), so there is nothing to
+// announce.
+#include "folivex_window.h"
+
+namespace fv::scripted::os {
+namespace {
+constexpr const char* kClipboardFormat = "text/x-folivex-scripted";
+}  // namespace
+
+void PutCopyOnClipboard(const std::string& text) {
+  fvw_SetClipboardObject(kClipboardFormat, new std::string(text),
+                         [](void* p) { delete static_cast<std::string*>(p); });
+}
+
+std::optional<std::string> CopyOnClipboard() {
+  const auto* text = static_cast<const std::string*>(fvw_GetClipboardObject(kClipboardFormat));
+  return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+void ForgetClipboard() {
+  fvw_SetClipboardObject("", nullptr, nullptr);
+}
+
+void AnnounceRunningInstance(automation::Application*) {}
+void WithdrawRunningInstance() {}
+
+}  // namespace fv::scripted::os
+#endif

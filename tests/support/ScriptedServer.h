@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#define SCRIPTED_API __declspec(dllexport)
+#else
 #define SCRIPTED_API __attribute__((visibility("default")))
+#endif
 
 namespace fv::scripted {
 
@@ -32,6 +36,9 @@ SCRIPTED_API void StartRunningInstance(const std::vector<std::string>& openFiles
 SCRIPTED_API std::vector<std::string> CallLog();
 // The log entries of one member, e.g. Calls("Document.SaveAs").
 SCRIPTED_API std::vector<std::string> Calls(const std::string& member);
+
+// True while the clipboard holds a copy the server made (of a range or the selection).
+SCRIPTED_API bool ClipboardHoldsCopy();
 
 struct InstanceState {
   bool quit = false;

@@ -1,14 +1,17 @@
 #include "TestHost.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
+
+#ifndef _WIN32
+#include <dlfcn.h>
+#include <unistd.h>
+#endif
 
 namespace fv::testing {
 
@@ -32,6 +35,64 @@ std::string Describe(const std::vector<Message>& messages) {
   }
   return out.str();
 }
+
+std::vector<Message> TestHost::Sequence() const {
+  std::vector<Message> out = messages_;
+  for (auto& m : out) {
+    if (m.message == WM_CONVERT_NOTIFY && m.wParam == 0) m.lParam = 0;
+  }
+  return out;
+}
+
+void TestHost::Record(UINT message, WPARAM wParam, LPARAM lParam) {
+  Message m{message, static_cast<uint32_t>(wParam), static_cast<intptr_t>(lParam), ""};
+  if (message == WM_CONVERT_NOTIFY && wParam == 0 && lParam != 0) {
+    m.path = reinterpret_cast<const char*>(lParam);
+  }
+  messages_.push_back(m);
+  if (onMessage) onMessage(*this, m);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& relative) {
+  std::string path = folder;
+  if (!relative.empty()) path += kSeparator;
+  for (char c : relative) path += c == '/' ? kSeparator : c;
+  return path;
+}
+
+int MessageBoxAnswerer::Answer(const char* caption, const char* text) {
+  boxes_.push_back({caption ? caption : "", text ? text : ""});
+  return answer_;
+}
+
+std::string TempFolder::Write(const std::string& name, const std::string& content) const {
+  const std::string path = *this / name;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+std::vector<std::string> ListFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// The POSIX side; the Windows side is tests/windows/TestHostWindows.cpp.
+#ifndef _WIN32
+
+const char kSeparator = '/';
 
 TestHost::TestHost(std::string libraryPath) : libraryPath_(std::move(libraryPath)) {
   window_ = fvw_CreateWindow(&TestHost::Procedure, this);
@@ -67,22 +128,8 @@ void TestHost::Unload() {
   handle_ = nullptr;
 }
 
-std::vector<Message> TestHost::Sequence() const {
-  std::vector<Message> out = messages_;
-  for (auto& m : out) {
-    if (m.message == WM_CONVERT_NOTIFY && m.wParam == 0) m.lParam = 0;
-  }
-  return out;
-}
-
 LRESULT TestHost::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* host = static_cast<TestHost*>(fvw_GetWindowData(window));
-  Message m{message, static_cast<uint32_t>(wParam), lParam, ""};
-  if (message == WM_CONVERT_NOTIFY && wParam == 0 && lParam != 0) {
-    m.path = reinterpret_cast<const char*>(lParam);
-  }
-  host->messages_.push_back(m);
-  if (host->onMessage) host->onMessage(*host, m);
+  static_cast<TestHost*>(fvw_GetWindowData(window))->Record(message, wParam, lParam);
   return 0;
 }
 
@@ -99,28 +146,40 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempFolder::Write(const std::string& name, const std::string& content) const {
-  const std::string path = *this / name;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-  return path;
+std::string UncreatableFolder() {
+  return "/proc/folivex-cannot-exist/x";  // no one may make folders there
 }
 
-std::vector<std::string> ListFiles(const std::string& folder) {
+std::vector<std::string> ExportedNames(const std::string& libraryPath) {
+  const std::string command = "nm -D --defined-only '" + libraryPath + "'";
+  std::unique_ptr<FILE, int (*)(FILE*)> nm(popen(command.c_str(), "r"), pclose);
+  if (!nm) throw std::runtime_error("cannot run nm");
   std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    names.push_back(entry.path().filename().string());
+  char line[512];
+  while (fgets(line, sizeof line, nm.get())) {
+    std::string s(line);
+    s = s.substr(s.find_last_of(' ') + 1);
+    s.erase(s.find_last_not_of("\n") + 1);
+    names.push_back(s);
   }
   std::sort(names.begin(), names.end());
   return names;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
+namespace {
+int AnswerBox(const char* text, const char* caption, UINT, void* answerer) {
+  return static_cast<MessageBoxAnswerer*>(answerer)->Answer(caption, text);
 }
+}  // namespace
+
+MessageBoxAnswerer::MessageBoxAnswerer(int answer) : answer_(answer) {
+  fvw_SetMessageBoxHook(&AnswerBox, this);
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+  fvw_SetMessageBoxHook(nullptr, nullptr);
+}
+
+#endif
 
 }  // namespace fv::testing

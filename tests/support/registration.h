@@ -1,6 +1,8 @@
 // Registers a word processor for the tests: writes the registry store files of both roots
 // into a folder of the test's own and points FOLIVEX_HKCR and FOLIVEX_HKCU at them, so that
-// the library finds the server the test names and never the user's own registration.
+// the library finds the server the test names and never the user's own registration. On
+// Windows (tests/windows/registration.cpp) the keys go into the registry itself, in the
+// prefix the tests run in, and the folder is not used.
 #pragma once
 
 #include <string>

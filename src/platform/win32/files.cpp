@@ -1,5 +1,6 @@
 // Files and folders with the Win32 file API. Paths are narrow text in the ANSI code page;
-// "\" separates folders and ":" ends a drive.
+// "\" separates folders and ":" ends a drive. The file API takes "/" as a separator too, so
+// "/" delimits a folder as well: a file-name prefix holding one would leave the folder.
 #include "platform/win32/win32_api.h"
 
 #include "platform/files.h"
@@ -20,7 +21,7 @@ char PathSeparator() {
 }
 
 bool IsFolderDelimiter(char c) {
-  return c == '\\' || c == ':';
+  return c == '\\' || c == '/' || c == ':';
 }
 
 bool FileExists(const std::string& path) {
@@ -52,7 +53,7 @@ bool EndsWithSeparator(const std::string& path) {
       ++i;
       lastIsSeparator = false;
     } else {
-      lastIsSeparator = byte == '\\';
+      lastIsSeparator = byte == '\\' || byte == '/';
     }
   }
   return lastIsSeparator;

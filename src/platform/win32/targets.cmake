@@ -22,6 +22,9 @@ target_include_directories(folivex-core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
 target_compile_definitions(folivex-core PRIVATE FOLIVEX_NO_WINDOWS_H)
 target_link_libraries(folivex-core PUBLIC folivex-variant ${FOLIVEX_WIN32_LIBRARIES})
 folivex_warnings(folivex-core)
+# The progress window's captions, in the ANSI code page they were written for: Simplified
+# Chinese (936), as the library's narrow text is the system's code page.
+set_source_files_properties(progress/UnitProgress.cpp PROPERTIES COMPILE_OPTIONS -fexec-charset=CP936)
 
 # The library a host loads. Folivex.def names the six exports and binds each to its
 # stdcall symbol (name@bytes of arguments), so a changed signature fails the link.
