@@ -12,6 +12,7 @@ cmake -S . -B build-sanitize -DFOLIVEX_SANITIZE=ON -DFOLIVEX_BUILD_OFFICE=OFF \
   -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600 -LE office
 
 if [ -x scripts/fuzz-registry.sh ]; then
