@@ -275,7 +275,9 @@ class DispatchBase : public IDispatch {
     value = v->lVal;
     return 0;
   }
-  static HRESULT ReturnInt(HRESULT hr, int32_t value, VARIANT* result) {
+  // The value and the object below are taken by reference: they are read only once the
+  // call that fills them, the first argument, has run.
+  static HRESULT ReturnInt(HRESULT hr, const int32_t& value, VARIANT* result) {
     if (SUCCEEDED(hr)) {
       result->vt = ::VT_I4;
       result->lVal = value;
@@ -284,7 +286,7 @@ class DispatchBase : public IDispatch {
   }
   // Hands a model object back as a dispatch object; a null object as a null dispatch.
   template <class Wrapper, class Model>
-  static HRESULT ReturnObject(HRESULT hr, Model* object, VARIANT* result) {
+  static HRESULT ReturnObject(HRESULT hr, Model* const& object, VARIANT* result) {
     ComPtr<Model> owned = ComPtr<Model>::Attach(object);
     if (FAILED(hr)) return hr;
     result->vt = ::VT_DISPATCH;

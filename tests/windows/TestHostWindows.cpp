@@ -168,15 +168,27 @@ std::string WindowText(HWND window) {
   return std::string(text, static_cast<size_t>(std::max(length, 0)));
 }
 
+// The box's text: its longest static text (Windows numbers that control 0xFFFF, Wine
+// 100; the icon is a static control without text).
+std::string BoxText(HWND box) {
+  std::string text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    const std::string candidate = WindowText(child);
+    if (lstrcmpiA(className, "Static") == 0 && candidate.size() > text.size()) text = candidate;
+  }
+  return text;
+}
+
 LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE && t_answerer) {
     HWND box = reinterpret_cast<HWND>(wParam);
     char className[32] = {};
     GetClassNameA(box, className, sizeof className);
-    // A message box is a dialog whose text is the static control 0xFFFF.
-    if (std::string(className) == "#32770" && GetDlgItem(box, 0xFFFF)) {
-      const int answer =
-          t_answerer->Answer(WindowText(box).c_str(), WindowText(GetDlgItem(box, 0xFFFF)).c_str());
+    // A message box is a dialog with the buttons it was asked for.
+    if (std::string(className) == "#32770" && GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO)) {
+      const int answer = t_answerer->Answer(WindowText(box).c_str(), BoxText(box).c_str());
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
     }
