@@ -14,10 +14,13 @@ packages=(
   libreoffice-writer libreoffice-core libreoffice-dev
   # tests: a display, screenshots, the page checker's needs, the fuzzer
   xvfb xauth x11-utils xdotool imagemagick fvwm python3-uno poppler-utils clang-14 libclang-rt-14-dev
+  # the Windows build: the 32-bit cross compiler, and 32-bit Wine to run its tests
+  g++-mingw-w64-i686 wine wine32:i386
 )
 
 if [ "$(id -u)" -eq 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
+  dpkg --add-architecture i386
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${packages[@]}"
 else

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the tests: the whole suite on the build of setup.sh, then once more on a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the registry parser's fuzzer for a
-# bounded time.
+# bounded time, and the Windows build's suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -14,6 +14,10 @@ cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600 -LE office
+
+if [ -x scripts/test-windows.sh ]; then
+  scripts/test-windows.sh
+fi
 
 if [ -x scripts/fuzz-registry.sh ]; then
   scripts/fuzz-registry.sh "${FOLIVEX_FUZZ_SECONDS:-60}"
