@@ -86,7 +86,7 @@ sweep_one() {
     local check link=$cache/documents/$name
     mkdir -p "$cache/documents"
     ln -sfn "$doc" "$link"
-    check=$("$pagecheck" "$link" "$pages" --cache "$cache" 2>&1 | tee "$out/logs/$name.pagecheck" |
+    check=$("$pagecheck" "$link" "$pages" --cache "$cache" --timeout 600 2>&1 | tee "$out/logs/$name.pagecheck" |
       sed -n 's/^pages: \([0-9]*\) of \([0-9]*\) match$/\1 \2/p')
     read -r matched total <<<"${check:-0 0}"
   fi

@@ -38,12 +38,18 @@ std::string CommandLine(const std::string& pid) {
 }  // namespace
 
 const std::string& OfficeTempFolder() {
-  static const std::string folder = [] {
-    std::string path = (fs::temp_directory_path() / "folivex-office-tests-XXXXXX").string();
-    if (!mkdtemp(path.data())) std::abort();
+  // Kept until the very end of the process, when it is removed with what is in it.
+  static const std::string* folder = [] {
+    auto* path =
+        new std::string((fs::temp_directory_path() / "folivex-office-tests-XXXXXX").string());
+    if (!mkdtemp(path->data())) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(OfficeTempFolder(), ec);
+    });
     return path;
   }();
-  return folder;
+  return *folder;
 }
 
 void UseOfficeTestEnvironment() {

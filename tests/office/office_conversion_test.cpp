@@ -93,6 +93,16 @@ INSTANTIATE_TEST_SUITE_P(TestDocuments, PerPageConversion,
                            return name;
                          });
 
+TEST_F(OfficeConversionTest, WithoutTheAgentInTheOfficeThePagesAreTheSame) {
+  if (!PageCheckerAvailable()) GTEST_SKIP() << "pagecheck cannot run here";
+  ScopedEnv noAgent("FOLIVEX_OFFICE_AGENT", "0");
+  const std::string source = Fixture("tables.docx");
+  EXPECT_EQ(Convert(source, {1, 0, 0}), 1);
+  const auto check = CheckPages(source, Out());
+  ASSERT_TRUE(check.ran) << check.output;
+  EXPECT_EQ(check.matched, check.pages) << check.output;
+}
+
 TEST_F(OfficeConversionTest, TheWholeDocumentModeWritesAllTextIntoOneFile) {
   if (!PageCheckerAvailable()) GTEST_SKIP() << "pagecheck cannot run here";
   for (const char* name : {"tables.docx", "layout.doc"}) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "OfficeTesting.h"
 #include "automation/ServerEntry.h"
@@ -196,6 +197,34 @@ TEST_F(OfficeServerTest, ServesTheEngineCallsForOnePage) {
   EXPECT_EQ(sourceWhole->get_End(&sourceEnd), S_OK);
   EXPECT_EQ(sourceEnd, end);
   Quit(app.Get());
+}
+
+// Whether the office process has the agent library loaded.
+bool OfficeRunsTheAgent(pid_t office) {
+  std::ifstream maps("/proc/" + std::to_string(office) + "/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    if (line.find("libfolivex-office-agent.so") != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(OfficeServerTest, DocumentWorkRunsInsideTheOfficeUnlessTurnedOff) {
+  for (bool agent : {true, false}) {
+    ScopedEnv use("FOLIVEX_OFFICE_AGENT", agent ? "1" : "0");
+    auto app = Start();
+    HRESULT hr;
+    auto source = Open(app.Get(), Fixture("one-page.docx"), &hr);
+    ASSERT_EQ(hr, S_OK);
+    const auto offices = StartedOffices();
+    ASSERT_EQ(offices.size(), 1u);
+    EXPECT_EQ(OfficeRunsTheAgent(offices[0]), agent);
+    // Either way the copy works.
+    ComPtr<Range> whole;
+    ASSERT_EQ(source->Range(Variant::Omitted(), Variant::Omitted(), whole.Out()), S_OK);
+    EXPECT_EQ(whole->Copy(), S_OK);
+    Quit(app.Get());
+  }
 }
 
 TEST_F(OfficeServerTest, APasteWithNothingCopiedFails) {

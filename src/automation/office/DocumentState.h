@@ -2,32 +2,32 @@
 // they belong to; shared by the automation objects that stand for them.
 #pragma once
 
-#include <com/sun/star/frame/XController.hpp>
-#include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/text/XTextTable.hpp>
-
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "automation/office/DocumentOps.h"
 #include "automation/office/OfficeSession.h"
-#include "automation/office/PageLayout.h"
 
 namespace fv::office {
 
+// A table of a document, and the formatting it is still to get.
+struct TableRef {
+  int32_t id = 0;
+  TableFormat format;
+};
+
 struct DocumentState {
-  // Loaded from a file (hidden, read only, with a view and Writer's layout), or added empty
-  // (without a view).
+  // Loaded from a file (hidden, read only, with Writer's layout), or added empty.
   bool loaded = false;
-  uno::Reference<css::text::XTextDocument> document;
-  uno::Reference<css::frame::XController> controller;
-  std::unique_ptr<PageLayout> layout;
+  int32_t id = 0;  // its number with the office's operations
+  int32_t pageCount = 1;
   // The selection in positions (CellNames.h); on an added document it may stand in the first
   // cell of a table.
   int32_t selectionStart = 0;
   int32_t selectionEnd = 0;
-  uno::Reference<css::text::XTextTable> selectionTable;
-  std::vector<uno::Reference<css::text::XTextTable>> addedTables;
+  std::shared_ptr<TableRef> selectionTable;
+  std::vector<std::shared_ptr<TableRef>> addedTables;
   bool closed = false;
 
   // The position of the end of the text.

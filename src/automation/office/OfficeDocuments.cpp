@@ -2,7 +2,6 @@
 #include "automation/office/CellNames.h"
 #include "automation/office/ComBase.h"
 #include "automation/office/OfficeObjects.h"
-#include "automation/office/PageDocument.h"
 
 namespace fv::office {
 
@@ -79,7 +78,7 @@ class OfficeDocument : public ComObject<Document> {
     if (HRESULT hr = UsableDocument(*app_, *document_); Failed(hr)) return hr;
     document_->selectionStart = 0;
     document_->selectionEnd = document_->EndPosition();
-    document_->selectionTable.clear();
+    document_->selectionTable.reset();
     return S_OK;
   }
 
@@ -97,10 +96,16 @@ class OfficeDocument : public ComObject<Document> {
     if (!arguments.fileFormat.IsOmitted() && !arguments.fileFormat.ToInt32(format)) {
       return DISP_E_TYPEMISMATCH;
     }
+    // The formatting still kept for the document's tables goes with the save.
+    std::vector<std::pair<int32_t, TableFormat>> formats;
+    for (const auto& table : document_->addedTables) {
+      if (!table->format.Empty()) formats.emplace_back(table->id, table->format);
+    }
     bool known = true;
-    const HRESULT hr =
-        app_->session->Call([&] { known = SaveDocument(document_->document, path, format); });
+    const HRESULT hr = app_->session->Call(
+        [&] { known = app_->session->Ops().Save(document_->id, formats, path, format); });
     if (Failed(hr)) return hr;
+    for (const auto& table : document_->addedTables) table->format = TableFormat();
     return known ? S_OK : E_INVALIDARG;
   }
 

@@ -20,7 +20,7 @@ HRESULT NewRange(AppPtr app, DocPtr document, int32_t start, int32_t end, automa
 HRESULT NewSelection(AppPtr app, DocPtr document, automation::Selection** out);
 // The tables of a document, or (`ofSelection`) those the selection stands in.
 HRESULT NewTables(AppPtr app, DocPtr document, bool ofSelection, automation::Tables** out);
-HRESULT NewTable(AppPtr app, DocPtr document, uno::Reference<css::text::XTextTable> table,
+HRESULT NewTable(AppPtr app, DocPtr document, std::shared_ptr<TableRef> table,
                  automation::Table** out);
 
 }  // namespace fv::office

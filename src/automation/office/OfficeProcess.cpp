@@ -5,6 +5,7 @@
 #include <rtl/digest.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 #include <thread>
 
 #include "automation/office/ProfileTemplate.h"
+
+extern char** environ;
 
 namespace fv::office {
 namespace {
@@ -120,6 +123,17 @@ bool OfficeProcess::Spawn(std::string& error) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
+  // The office's temporary files go into its profile folder, which goes when it ends, also
+  // when it has to be killed.
+  const std::string temp = profile_ + "/tmp";
+  mkdir(temp.c_str(), 0700);
+  std::vector<std::string> environment = {"TMPDIR=" + temp};
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "TMPDIR=", 7) != 0) environment.emplace_back(*e);
+  }
+  std::vector<char*> envp;
+  for (auto& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
   const pid_t parent = getpid();
 
   const pid_t pid = fork();
@@ -144,7 +158,7 @@ bool OfficeProcess::Spawn(std::string& error) {
       dup2(devnull, 2);
     }
     close_range(3, ~0U, 0);
-    execv(argv[0], argv.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   pid_ = pid;

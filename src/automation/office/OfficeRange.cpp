@@ -3,8 +3,7 @@
 #include "automation/office/CellNames.h"
 #include "automation/office/ComBase.h"
 #include "automation/office/OfficeObjects.h"
-#include "automation/office/PageDocument.h"
-#include "automation/office/RangeCopy.h"
+#include "automation/office/TransferSlot.h"
 
 namespace fv::office {
 
@@ -16,9 +15,9 @@ namespace {
 HRESULT CopyToSlot(AppState& app, DocumentState& document, int32_t start, int32_t end) {
   if (HRESULT hr = UsableDocument(app, document); Failed(hr)) return hr;
   if (!document.loaded) return E_NOTIMPL;
-  std::unique_ptr<TransferContent> content;
+  std::string content;
   const HRESULT hr = app.session->Call(
-      [&] { content = CopyBetween(*document.layout, BoundaryAt(start), BoundaryAt(end)); });
+      [&] { content = app.session->Ops().Copy(document.id, BoundaryAt(start), BoundaryAt(end)); });
   if (Failed(hr)) return hr;
   PutIntoTransferSlot(std::move(content));
   return S_OK;
@@ -52,7 +51,7 @@ class OfficeRange : public ComObject<Range> {
     if (HRESULT hr = UsableDocument(*app_, *document_); Failed(hr)) return hr;
     if (type != wdNumberOfPagesInDocument) return E_NOTIMPL;
     if (!document_->loaded) return E_NOTIMPL;  // an added document has no layout
-    *value = Variant::Int(document_->layout->PageCount());
+    *value = Variant::Int(document_->pageCount);
     return S_OK;
   }
 
@@ -74,7 +73,7 @@ class OfficeSelection : public ComObject<Selection> {
     if (HRESULT hr = UsableDocument(*app_, *document_); Failed(hr)) return hr;
     document_->selectionStart = 0;
     document_->selectionEnd = document_->EndPosition();
-    document_->selectionTable.clear();
+    document_->selectionTable.reset();
     return S_OK;
   }
 
@@ -94,7 +93,7 @@ class OfficeSelection : public ComObject<Selection> {
       return DISP_E_TYPEMISMATCH;
     }
     if (whatValue != wdGoToPage || !document_->loaded) return E_NOTIMPL;
-    const int32_t pages = document_->layout->PageCount();
+    const int32_t pages = document_->pageCount;
     const int32_t current = std::min(BoundaryAt(document_->selectionStart) + 1, pages);
     int64_t page = 0;
     switch (whichValue) {
@@ -155,20 +154,18 @@ class OfficeSelection : public ComObject<Selection> {
 
   HRESULT Paste() override {
     if (HRESULT hr = UsableDocument(*app_, *document_); Failed(hr)) return hr;
-    const TransferContent* content = TransferSlotContent();
+    const std::string* content = TransferSlotContent();
     if (!content) return E_FAIL;                   // nothing of ours to paste
     if (document_->loaded) return E_ACCESSDENIED;  // loaded documents are read-only
-    return app_->session->Call([&] {
-      uno::Reference<css::text::XText> target;
-      if (document_->selectionTable.is()) {
-        auto names = document_->selectionTable->getCellNames();
-        if (names.getLength() > 0) {
-          target.set(document_->selectionTable->getCellByName(names[0]), uno::UNO_QUERY);
-        }
-      }
-      if (!target.is()) target = document_->document->getText();
-      PasteInto(app_->session->Connection(), document_->document, target, *content);
+    // Into the first cell of the table the selection stands in, which gets the formatting
+    // kept for it first; else into the main text.
+    const auto& table = document_->selectionTable;
+    const HRESULT hr = app_->session->Call([&] {
+      app_->session->Ops().Paste(document_->id, table ? table->id : 0,
+                                 table ? table->format : TableFormat(), *content);
     });
+    if (Succeeded(hr) && table) table->format = TableFormat();
+    return hr;
   }
 
  private:

@@ -15,8 +15,6 @@ using namespace automation;
 namespace {
 
 constexpr auto kRetryPause = std::chrono::milliseconds(25);
-// How long a started office gets to terminate by itself before it is killed.
-constexpr auto kTerminateGrace = std::chrono::milliseconds(5000);
 
 }  // namespace
 
@@ -31,7 +29,10 @@ HRESULT OfficeSession::Attach(const OfficeSettings& settings,
     return MK_E_UNAVAILABLE;
   }
   // A listener that does not answer as an office does is no office to use.
-  if (Failed(s->Call(settings.startTimeout, [&] { s->connection_->Resolve(); }))) {
+  if (Failed(s->Call(settings.startTimeout, [&] {
+        s->connection_->Resolve();
+        s->ops_ = ConnectOps(s->connection_->Context());
+      }))) {
     return MK_E_UNAVAILABLE;
   }
   session = std::move(s);
@@ -75,8 +76,10 @@ HRESULT OfficeSession::WaitUntilAnswering(std::string& error) {
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         until - std::chrono::steady_clock::now());
-    const HRESULT hr =
-        Call(std::max(left, std::chrono::milliseconds(1)), [&] { connection_->Resolve(); });
+    const HRESULT hr = Call(std::max(left, std::chrono::milliseconds(1)), [&] {
+      connection_->Resolve();
+      ops_ = ConnectOps(connection_->Context());
+    });
     if (Succeeded(hr)) return S_OK;
     error = "the office did not answer: " + lastError_;
     return hr;
@@ -116,8 +119,14 @@ HRESULT OfficeSession::Call(std::chrono::milliseconds limit, const std::function
       disposed = true;
       lastError_ = ToUtf8(e.Message);
     } catch (const css::uno::Exception& e) {
-      hr = DISP_E_EXCEPTION;
-      lastError_ = ToUtf8(e.Message);
+      CallFailure carried;
+      if (DecodeFailure(ToUtf8(e.Message), carried)) {
+        hr = carried.result;
+        lastError_ = carried.what;
+      } else {
+        hr = DISP_E_EXCEPTION;
+        lastError_ = ToUtf8(e.Message);
+      }
     } catch (const std::bad_alloc&) {
       hr = E_OUTOFMEMORY;
       lastError_ = "out of memory";
@@ -145,16 +154,13 @@ HRESULT OfficeSession::Call(std::chrono::milliseconds limit, const std::function
 
 void OfficeSession::End() {
   if (ended_) return;
-  if (process_ && connection_ && !dead_) {
-    // Asked first, so that the office removes its own pipes; killed below if it will not go.
-    const auto limit = std::min(settings_.callTimeout, std::chrono::milliseconds(kTerminateGrace));
-    Call(limit, [&] {
-      if (connection_->Desktop().is()) connection_->Desktop()->terminate();
-    });
-  }
   ended_ = true;
   if (connection_) connection_->Dispose();
-  if (process_) process_->End(dead_ ? std::chrono::milliseconds(0) : kTerminateGrace);
+  // An office of our own holds nothing worth keeping (its documents are closed or were only
+  // read, its profile and temporary files are in a folder of ours): it is ended at once, and
+  // the pipes and the folder it would have removed itself are removed for it.
+  if (process_) process_->End(std::chrono::milliseconds(0));
+  ops_.reset();
   connection_.reset();
 }
 

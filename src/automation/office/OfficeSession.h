@@ -9,6 +9,8 @@
 #include <string>
 
 #include "automation/HResult.h"
+#include "automation/office/CallFailure.h"
+#include "automation/office/DocumentOps.h"
 #include "automation/office/OfficeProcess.h"
 #include "automation/office/OfficeSettings.h"
 #include "automation/office/UnoConnection.h"
@@ -16,12 +18,6 @@
 namespace fv::office {
 
 using automation::HRESULT;
-
-// Thrown inside a call to end it with a result of its own choosing.
-struct CallFailure {
-  HRESULT result;
-  std::string what;
-};
 
 class OfficeSession {
  public:
@@ -39,11 +35,14 @@ class OfficeSession {
   bool Started() const { return process_ != nullptr; }
   bool Ended() const { return ended_; }
   const UnoConnection& Connection() const { return *connection_; }
+  // The work with documents, done by the agent inside the office where it could be loaded.
+  // Only inside Call.
+  OfficeOps& Ops() const { return *ops_; }
 
   // Runs `body` (which talks to the office) within `limit`. An office that does not answer in
   // time is killed (RPC_E_TIMEOUT); one that is gone gives RPC_E_SERVERDIED, and so does
   // every later call. Other failures become DISP_E_EXCEPTION, E_OUTOFMEMORY, or the result
-  // of a CallFailure.
+  // of a CallFailure (thrown here or carried by an exception from the office agent).
   HRESULT Call(std::chrono::milliseconds limit, const std::function<void()>& body);
   HRESULT Call(const std::function<void()>& body) { return Call(settings_.callTimeout, body); }
 
@@ -62,6 +61,7 @@ class OfficeSession {
   OfficeSettings settings_;
   std::unique_ptr<OfficeProcess> process_;
   std::unique_ptr<UnoConnection> connection_;
+  std::unique_ptr<OfficeOps> ops_;
   std::atomic<bool> dead_{false};
   std::atomic<bool> timedOut_{false};
   bool ended_ = false;

@@ -1,10 +1,7 @@
 // Tables, one table, its rows and its borders.
-#include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/text/XTextTablesSupplier.hpp>
 
 #include "automation/office/ComBase.h"
 #include "automation/office/OfficeObjects.h"
-#include "automation/office/PageDocument.h"
 
 namespace fv::office {
 
@@ -15,7 +12,7 @@ using uno::UNO_QUERY_THROW;
 
 namespace {
 
-using TablePtr = Reference<XTextTable>;
+using TablePtr = std::shared_ptr<TableRef>;
 
 class OfficeBorder : public ComObject<Border> {
  public:
@@ -27,7 +24,9 @@ class OfficeBorder : public ComObject<Border> {
 
   HRESULT put_LineStyle(int32_t style) override {
     if (HRESULT hr = UsableDocument(*app_, *document_); Failed(hr)) return hr;
-    return app_->session->Call([&] { SetTableBorder(table_, index_, style); });
+    // Sent to the office with the table's content or when it is saved.
+    table_->format.borders[-index_ - 1] = style == 0 ? 0 : 1;
+    return S_OK;
   }
 
  private:
@@ -62,8 +61,10 @@ class OfficeRows : public ComObject<Rows> {
 
   HRESULT put_Alignment(int32_t alignment) override {
     if (HRESULT hr = UsableDocument(*app_, *document_); Failed(hr)) return hr;
+    // Sent to the office when the document is saved.
     if (alignment < 0 || alignment > 2) return E_INVALIDARG;
-    return app_->session->Call([&] { SetTableAlignment(table_, alignment); });
+    table_->format.alignment = alignment;
+    return S_OK;
   }
 
  private:
@@ -107,9 +108,9 @@ class OfficeTables : public ComObject<Tables> {
     if (!range) return E_POINTER;
     if (numRows < 1 || numColumns < 1 || numRows > 32767 || numColumns > 63) return E_INVALIDARG;
     if (document_->loaded) return E_ACCESSDENIED;  // loaded documents are read-only
-    TablePtr added;
+    auto added = std::make_shared<TableRef>();
     const HRESULT hr = app_->session->Call(
-        [&] { added = AddPageTable(document_->document, numRows, numColumns); });
+        [&] { added->id = app_->session->Ops().AddTable(document_->id, numRows, numColumns); });
     if (Failed(hr)) return hr;
     document_->addedTables.push_back(added);
     // The selection now stands in the new table's first cell.
@@ -126,23 +127,16 @@ class OfficeTables : public ComObject<Tables> {
       std::vector<TablePtr> tables;
       if (!ofSelection_)
         tables = document_->addedTables;
-      else if (document_->selectionTable.is())
+      else if (document_->selectionTable)
         tables.push_back(document_->selectionTable);
       if (index > static_cast<int32_t>(tables.size())) return DISP_E_BADINDEX;
       return NewTable(app_, document_, tables[index - 1], table);
     }
-    TablePtr found;
-    bool inRange = true;
-    const HRESULT hr = app_->session->Call([&] {
-      Reference<css::container::XIndexAccess> all(
-          Reference<css::text::XTextTablesSupplier>(document_->document, UNO_QUERY_THROW)
-              ->getTextTables(),
-          UNO_QUERY_THROW);
-      inRange = index <= all->getCount();
-      if (inRange) found.set(all->getByIndex(index - 1), UNO_QUERY_THROW);
-    });
+    auto found = std::make_shared<TableRef>();
+    const HRESULT hr = app_->session->Call(
+        [&] { found->id = app_->session->Ops().SourceTable(document_->id, index); });
     if (Failed(hr)) return hr;
-    if (!inRange) return DISP_E_BADINDEX;
+    if (found->id == 0) return DISP_E_BADINDEX;
     return NewTable(app_, document_, found, table);
   }
 
@@ -158,7 +152,7 @@ HRESULT NewTables(AppPtr app, DocPtr document, bool ofSelection, Tables** out) {
   return Deliver<Tables>(new OfficeTables(std::move(app), std::move(document), ofSelection), out);
 }
 
-HRESULT NewTable(AppPtr app, DocPtr document, TablePtr table, Table** out) {
+HRESULT NewTable(AppPtr app, DocPtr document, std::shared_ptr<TableRef> table, Table** out) {
   return Deliver<Table>(new OfficeTable(std::move(app), std::move(document), std::move(table)),
                         out);
 }

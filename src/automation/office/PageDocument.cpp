@@ -13,6 +13,8 @@
 #include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/SequenceInputStream.hpp>
+#include <com/sun/star/io/SequenceOutputStream.hpp>
+#include <com/sun/star/io/XSequenceOutputStream.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
@@ -28,10 +30,12 @@
 #include <osl/file.hxx>
 
 #include <filesystem>
+#include <fstream>
 
 #include "automation/HResult.h"
 #include "automation/office/CellNames.h"
-#include "automation/office/OfficeSession.h"
+#include "automation/office/CallFailure.h"
+#include "automation/office/UnoConnection.h"
 
 namespace fv::office {
 
@@ -165,9 +169,21 @@ void CutRow(const Reference<XTextTable>& table, int32_t row, const std::vector<C
   }
 }
 
-// The office writes the bookmarks that belong to form fields into its rich text, and inserting
-// such text into a document (rather than loading it) makes the office crash on the next look
-// at the text: they are left out (the form fields themselves stay).
+std::string WithoutFieldmarkBookmarks(const std::string& rtf);
+
+// Rich text as the office can insert it into a document (rather than load it): inserting
+// text that begins with a table holding bookmarks makes the office crash on the next look at
+// the text, so such text gets an empty paragraph before the table; and the bookmarks that
+// belong to form fields are left out (the form fields themselves stay).
+std::string InsertableRtf(const std::string& rtf, bool table) {
+  std::string text = WithoutFieldmarkBookmarks(rtf);
+  if (table) {
+    const size_t row = text.find("\\trowd");
+    if (row != std::string::npos) text.insert(row, "\\pard\\plain\\par\n");
+  }
+  return text;
+}
+
 std::string WithoutFieldmarkBookmarks(const std::string& rtf) {
   static const std::string kMarks[] = {"{\\*\\bkmkstart __Fieldmark__",
                                        "{\\*\\bkmkend __Fieldmark__"};
@@ -281,36 +297,35 @@ bool HasObjects(const Reference<XTextDocument>& document) {
 
 }  // namespace
 
-Reference<XTextDocument> CreatePageDocument(const UnoConnection& office) {
-  Reference<css::frame::XLoadable> document(office.Factory()->createInstanceWithContext(
-                                                "com.sun.star.text.TextDocument", office.Context()),
+Reference<XTextDocument> CreatePageDocument(const Reference<uno::XComponentContext>& context) {
+  Reference<css::frame::XLoadable> document(context->getServiceManager()->createInstanceWithContext(
+                                                "com.sun.star.text.TextDocument", context),
                                             UNO_QUERY_THROW);
   document->initNew();
   return Reference<XTextDocument>(document, UNO_QUERY_THROW);
 }
 
-Reference<XTextTable> AddPageTable(const Reference<XTextDocument>& document, int32_t rows,
-                                   int32_t columns) {
-  Reference<XTextTable> table(Reference<css::lang::XMultiServiceFactory>(document, UNO_QUERY_THROW)
-                                  ->createInstance("com.sun.star.text.TextTable"),
-                              UNO_QUERY_THROW);
-  table->initialize(rows, columns);
+std::shared_ptr<TableState> AddPageTable(const Reference<XTextDocument>& document, int32_t rows,
+                                         int32_t columns) {
+  auto state = std::make_shared<TableState>();
+  state->table.set(Reference<css::lang::XMultiServiceFactory>(document, UNO_QUERY_THROW)
+                       ->createInstance("com.sun.star.text.TextTable"),
+                   UNO_QUERY_THROW);
+  state->table->initialize(rows, columns);
   auto text = document->getText();
   text->insertTextContent(text->getStart(),
-                          Reference<css::text::XTextContent>(table, UNO_QUERY_THROW), false);
-  return table;
+                          Reference<css::text::XTextContent>(state->table, UNO_QUERY_THROW), false);
+  return state;
 }
 
-bool SetTableBorder(const Reference<XTextTable>& table, int32_t index, int32_t lineStyle) {
+bool SetTableBorder(TableState& table, int32_t index, int32_t lineStyle) {
   if (index < -6 || index > -1) return false;
-  Reference<XPropertySet> properties(table, UNO_QUERY_THROW);
-  css::table::TableBorder2 border;
-  properties->getPropertyValue("TableBorder2") >>= border;
   css::table::BorderLine2 line;
   if (lineStyle != 0) {
     line.OuterLineWidth = 18;  // half a point, in 1/100 mm
     line.LineWidth = 18;
   }
+  css::table::TableBorder2& border = table.border;
   switch (index) {
     case -1:
       border.TopLine = line;
@@ -337,32 +352,45 @@ bool SetTableBorder(const Reference<XTextTable>& table, int32_t index, int32_t l
       border.IsVerticalLineValid = true;
       break;
   }
-  properties->setPropertyValue("TableBorder2", uno::Any(border));
+  table.pending = true;
   return true;
 }
 
-bool SetTableAlignment(const Reference<XTextTable>& table, int32_t alignment) {
-  sal_Int16 orientation;
-  switch (alignment) {
-    case 0:
-      orientation = css::text::HoriOrientation::LEFT;
-      break;
-    case 1:
-      orientation = css::text::HoriOrientation::CENTER;
-      break;
-    case 2:
-      orientation = css::text::HoriOrientation::RIGHT;
-      break;
-    default:
-      return false;
+bool SetTableAlignment(TableState& table, int32_t alignment) {
+  if (alignment < 0 || alignment > 2) return false;
+  table.alignment = alignment;
+  table.pending = true;
+  return true;
+}
+
+void ApplyTableFormatting(TableState& table) {
+  if (!table.pending || !table.table.is()) return;
+  Reference<XPropertySet> properties(table.table, UNO_QUERY_THROW);
+  const auto& b = table.border;
+  if (b.IsTopLineValid || b.IsLeftLineValid || b.IsBottomLineValid || b.IsRightLineValid ||
+      b.IsHorizontalLineValid || b.IsVerticalLineValid) {
+    properties->setPropertyValue("TableBorder2", uno::Any(b));
   }
-  Reference<XPropertySet>(table, UNO_QUERY_THROW)
-      ->setPropertyValue("HoriOrient", uno::Any(orientation));
-  return true;
+  if (table.alignment >= 0) {
+    static const sal_Int16 kOrientation[] = {css::text::HoriOrientation::LEFT,
+                                             css::text::HoriOrientation::CENTER,
+                                             css::text::HoriOrientation::RIGHT};
+    properties->setPropertyValue("HoriOrient", uno::Any(kOrientation[table.alignment]));
+  }
+  table.pending = false;
 }
 
-void PasteInto(const UnoConnection& office, const Reference<XTextDocument>& document,
-               const Reference<XText>& cell, const TransferContent& content) {
+const Reference<XText>& FirstCell(TableState& table) {
+  if (!table.firstCell.is()) {
+    const auto names = table.table->getCellNames();
+    if (names.getLength() > 0) table.firstCell.set(table.table->getCellByName(names[0]), UNO_QUERY);
+  }
+  return table.firstCell;
+}
+
+void PasteInto(const Reference<uno::XComponentContext>& context,
+               const Reference<XTextDocument>& document, const Reference<XText>& cell,
+               const TransferContent& content) {
   bool expectText = false;
   bool expectTable = false;
   bool cuts = false;
@@ -373,10 +401,10 @@ void PasteInto(const UnoConnection& office, const Reference<XTextDocument>& docu
   }
   const sal_Int32 tablesBefore = expectTable ? TableCount(document) : 0;
   for (const auto& piece : content.pieces) {
-    const std::string rtf = WithoutFieldmarkBookmarks(piece.rtf);
+    const std::string rtf = InsertableRtf(piece.rtf, piece.table);
     uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(rtf.data()),
                                   static_cast<sal_Int32>(rtf.size()));
-    auto stream = css::io::SequenceInputStream::createStreamFromSequence(office.Context(), bytes);
+    auto stream = css::io::SequenceInputStream::createStreamFromSequence(context, bytes);
     Reference<css::document::XDocumentInsertable> at(cell->createTextCursorByRange(cell->getEnd()),
                                                      UNO_QUERY_THROW);
     at->insertDocumentFromURL(
@@ -413,8 +441,9 @@ void PasteInto(const UnoConnection& office, const Reference<XTextDocument>& docu
   }
 }
 
-bool SaveDocument(const Reference<XTextDocument>& document, const std::string& path,
-                  int32_t format) {
+bool SaveDocument(const Reference<uno::XComponentContext>& context,
+                  const Reference<XTextDocument>& document, const std::string& path, int32_t format,
+                  bool mayHoldObjects) {
   const char* filter = nullptr;
   switch (format) {
     case 0:  // the word processor's own format
@@ -447,10 +476,22 @@ bool SaveDocument(const Reference<XTextDocument>& document, const std::string& p
       osl::FileBase::getFileURLFromSystemPath(ToOUString(absolute), url) != osl::FileBase::E_None) {
     throw CallFailure{automation::E_INVALIDARG, "not a file name: " + path};
   }
-  Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
-      ->storeToURL(url,
-                   Properties({{"FilterName", uno::Any(rtl::OUString::createFromAscii(filter))},
-                               {"Overwrite", uno::Any(true)}}));
+  const auto filterName = uno::Any(rtl::OUString::createFromAscii(filter));
+  Reference<css::frame::XStorable> storable(document, UNO_QUERY_THROW);
+  if (mayHoldObjects || format == 17) {
+    storable->storeToURL(url,
+                         Properties({{"FilterName", filterName}, {"Overwrite", uno::Any(true)}}));
+    return true;
+  }
+  auto out = css::io::SequenceOutputStream::create(context);
+  storable->storeToURL("private:stream", Properties({{"FilterName", filterName},
+                                                     {"OutputStream", uno::Any(out)},
+                                                     {"DocumentBaseURL", uno::Any(url)}}));
+  const auto bytes = out->getWrittenBytes();
+  std::ofstream file(absolute, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.getConstArray()), bytes.getLength());
+  file.close();
+  if (!file) throw CallFailure{automation::E_ACCESSDENIED, "cannot write " + path};
   return true;
 }
 

@@ -376,6 +376,11 @@ std::unique_ptr<TransferContent> CopyBetween(PageLayout& layout, int32_t from, i
   auto content = CopyPieces(layout, start, end);
   if (content->pieces.empty()) return content;
   TakeFacts(layout.Document(), *content);
+  for (const auto& piece : content->pieces) {
+    for (const char* mark : {"\\pict", "\\shp", "\\object", "{\\*\\do", "\\flymain", "\\pvpara"}) {
+      content->objects |= piece.rtf.find(mark) != std::string::npos;
+    }
+  }
   const auto first = layout.PlaceOf(start);
   const auto last = layout.PlaceOf(end);
   Reference<css::text::XFootnotesSupplier> footnotes(layout.Document(), UNO_QUERY);

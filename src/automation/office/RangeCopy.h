@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "automation/office/PageLayout.h"
-#include "automation/office/TransferSlot.h"
+#include "automation/office/TransferContent.h"
 
 namespace fv::office {
 

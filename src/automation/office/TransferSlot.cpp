@@ -4,13 +4,13 @@
 
 namespace fv::office {
 
-void PutIntoTransferSlot(std::unique_ptr<TransferContent> content) {
-  fvw_SetClipboardObject(kTransferFormat, content.release(),
-                         [](void* object) { delete static_cast<TransferContent*>(object); });
+void PutIntoTransferSlot(std::string content) {
+  fvw_SetClipboardObject(kTransferFormat, new std::string(std::move(content)),
+                         [](void* object) { delete static_cast<std::string*>(object); });
 }
 
-const TransferContent* TransferSlotContent() {
-  return static_cast<const TransferContent*>(fvw_GetClipboardObject(kTransferFormat));
+const std::string* TransferSlotContent() {
+  return static_cast<const std::string*>(fvw_GetClipboardObject(kTransferFormat));
 }
 
 }  // namespace fv::office

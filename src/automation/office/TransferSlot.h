@@ -1,58 +1,18 @@
-// What a copy of the office server puts into the library's transfer slot (the clipboard of
-// the POSIX windowing services, never the desktop's): the copied text as pieces in document
-// order, each as the office's own rich text, held in this process so that emptying the slot
-// never needs the office (which may be gone by then).
+// The library's transfer slot (the clipboard of the POSIX windowing services, never the
+// desktop's) as the office server uses it: a copy puts its content there as bytes held in
+// this process, so that emptying the slot never needs the office, which may be gone by then.
 #pragma once
 
-#include <memory>
 #include <string>
-#include <vector>
-
-#include "automation/office/PageLayout.h"
 
 namespace fv::office {
-
-struct TransferPiece {
-  std::string rtf;
-  // A table piece: rows of one table. `head` and `tail` are the cuts still to make in its
-  // first and last row, where a page boundary split the row.
-  bool table = false;
-  std::vector<CellSplit> head;
-  std::vector<CellSplit> tail;
-  // The piece holds text, so that pasting it must leave some behind.
-  bool holdsText = false;
-};
-
-// How the first footnote (or endnote) of the copied text is numbered in its document, so that
-// a page shows the numbers the document shows.
-struct NoteNumbering {
-  bool known = false;
-  int32_t first = 1;          // the number of the first note copied
-  int16_t numberingType = 4;  // the document's style of numbers (arabic)
-};
-
-// What fields of the copied text show of their document (its file name and properties),
-// for the page to show the same; taken only when the copied text has such fields.
-struct DocumentFacts {
-  std::string path;  // the document's file, when the text has file name fields
-  bool properties = false;
-  std::string title, subject, author, keywords, description, modifiedBy;
-  std::vector<std::pair<std::string, std::string>> custom;  // user-defined properties
-};
-
-struct TransferContent {
-  std::vector<TransferPiece> pieces;
-  NoteNumbering footnotes;
-  NoteNumbering endnotes;
-  DocumentFacts facts;
-};
 
 // The slot's format name for what the office server copies.
 inline constexpr const char* kTransferFormat = "Folivex.OfficeText";
 
-// Replaces what the slot holds.
-void PutIntoTransferSlot(std::unique_ptr<TransferContent> content);
+// Replaces what the slot holds with a copy's content (TransferContent.h, serialized).
+void PutIntoTransferSlot(std::string content);
 // What the slot holds when it is the office server's, else null; the slot keeps it.
-const TransferContent* TransferSlotContent();
+const std::string* TransferSlotContent();
 
 }  // namespace fv::office
