@@ -38,17 +38,6 @@ void OnSignal(int signal) {
   g_signal = signal;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Waits for a process at most `seconds`, then kills it; true when it was reaped.
 bool Reap(pid_t pid, int seconds, int* status) {
   const auto deadline = Clock::now() + std::chrono::seconds(seconds);

@@ -8,7 +8,6 @@
 #include "host.h"
 
 namespace fvc {
-namespace {
 
 bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
@@ -20,6 +19,8 @@ bool WriteAll(int fd, const std::string& bytes) {
   }
   return true;
 }
+
+namespace {
 
 // Output of the worker goes to the command, which prints it in input order.
 class FrameSink : public Sink {

@@ -21,6 +21,8 @@ struct Frame {
   std::string payload;
 };
 
+// Writes every byte, going on after interruptions; false when the pipe is gone.
+bool WriteAll(int fd, const std::string& bytes);
 bool WriteFrame(int fd, char kind, const std::string& payload);
 
 // Collects bytes from a worker and cuts them into frames.
