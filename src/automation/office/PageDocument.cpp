@@ -203,6 +203,53 @@ std::string WithoutFieldmarkBookmarks(const std::string& rtf) {
   return out;
 }
 
+// A paragraph whose style hides its text but whose text is formatted visible shows in the
+// office's layout; pasted, it lost what kept it visible, and the office's HTML would write
+// it hidden. Such paragraphs (in tables too) are made visible again, their hidden parts
+// staying hidden.
+void ShowVisibleParagraphs(const Reference<XText>& text, int depth = 0) {
+  if (depth > 16) return;
+  auto elements =
+      Reference<css::container::XEnumerationAccess>(text, UNO_QUERY_THROW)->createEnumeration();
+  while (elements->hasMoreElements()) {
+    Reference<css::lang::XServiceInfo> element(elements->nextElement(), UNO_QUERY);
+    if (!element.is()) continue;
+    if (element->supportsService("com.sun.star.text.TextTable")) {
+      Reference<XTextTable> table(element, UNO_QUERY_THROW);
+      for (const auto& name : table->getCellNames()) {
+        ShowVisibleParagraphs(Reference<XText>(table->getCellByName(name), UNO_QUERY_THROW),
+                              depth + 1);
+      }
+      continue;
+    }
+    Reference<XPropertySet> paragraph(element, UNO_QUERY);
+    bool hidden = false;
+    if (!paragraph.is() || !(paragraph->getPropertyValue("CharHidden") >>= hidden) || !hidden) {
+      continue;
+    }
+    bool visibleText = false;
+    std::vector<Reference<XPropertySet>> hiddenParts;
+    auto portions = Reference<css::container::XEnumerationAccess>(paragraph, UNO_QUERY_THROW)
+                        ->createEnumeration();
+    while (portions->hasMoreElements()) {
+      Reference<XPropertySet> portion(portions->nextElement(), UNO_QUERY);
+      bool portionHidden = true;
+      if (!portion.is()) continue;
+      portion->getPropertyValue("CharHidden") >>= portionHidden;
+      if (portionHidden) {
+        hiddenParts.push_back(portion);
+      } else if (!Reference<css::text::XTextRange>(portion, UNO_QUERY_THROW)
+                      ->getString()
+                      .isEmpty()) {
+        visibleText = true;
+      }
+    }
+    if (!visibleText) continue;
+    paragraph->setPropertyValue("CharHidden", uno::Any(false));
+    for (const auto& part : hiddenParts) part->setPropertyValue("CharHidden", uno::Any(true));
+  }
+}
+
 // The notes of the page are numbered as in their document.
 void SetNoteNumbering(const Reference<XTextDocument>& document, const TransferContent& content) {
   auto apply = [](const Reference<XPropertySet>& settings, const NoteNumbering& numbering) {
@@ -420,6 +467,7 @@ void PasteInto(const Reference<uno::XComponentContext>& context,
     throw CallFailure{automation::E_FAIL, "the office inserted nothing of the copied text"};
   }
   SetNoteNumbering(document, content);
+  ShowVisibleParagraphs(cell);
   if (!cuts) return;
   // The first table piece is the first table of the cell, the last one its last table.
   const auto tables = TablesIn(cell);
