@@ -6,10 +6,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "automation/office/AgentProtocol.h"
+#include "automation/office/CallFailure.h"
 #include "automation/office/CellNames.h"
 #include "automation/office/OfficeProcess.h"
 #include "automation/office/OfficeSettings.h"
 #include "automation/office/ProfileTemplate.h"
+#include "automation/office/TransferContent.h"
 
 namespace fv::office {
 namespace {
@@ -150,6 +153,88 @@ TEST(OfficeProcessTest, NamesThePipeFilesTheOfficeMakes) {
   EXPECT_EQ(files[0], prefix + "t7");
   EXPECT_EQ(files[1], prefix + "SingleOfficeIPC_7bac860d319f07eba98cf8e1ea682cd");
   EXPECT_EQ(FileUrl("/a b/c%"), "file:///a%20b/c%25");
+}
+
+TEST(OfficeTransfer, ACopyKeepsEverythingAcrossItsBytes) {
+  TransferContent content;
+  TransferPiece text;
+  text.rtf = std::string("{\\rtf1 text\0with a zero}", 24);
+  text.holdsText = true;
+  TransferPiece table;
+  table.table = true;
+  CellSplit nested;
+  nested.cell = "A1";
+  nested.where = CellSplit::Where::At;
+  nested.paragraph = 2;
+  nested.offset = -1;
+  CellSplit cut;
+  cut.cell = "B17.1.2";
+  cut.where = CellSplit::Where::InTable;
+  cut.table = 1;
+  cut.row = 4;
+  cut.splitRow = true;
+  cut.cells = {nested};
+  table.head = {cut};
+  table.tail = {nested, nested};
+  content.pieces = {text, table};
+  content.objects = true;
+  content.footnotes = {true, 7, 3};
+  content.facts.path = "/a/b.doc";
+  content.facts.properties = true;
+  content.facts.title = "Title";
+  content.facts.custom = {{"Client", "Someone"}};
+
+  const auto back = Deserialize(Serialize(content));
+  ASSERT_TRUE(back.has_value());
+  ASSERT_EQ(back->pieces.size(), 2u);
+  EXPECT_EQ(back->pieces[0].rtf, text.rtf);
+  EXPECT_TRUE(back->pieces[0].holdsText);
+  EXPECT_TRUE(back->pieces[1].table);
+  ASSERT_EQ(back->pieces[1].head.size(), 1u);
+  const CellSplit& h = back->pieces[1].head[0];
+  EXPECT_EQ(h.cell, "B17.1.2");
+  EXPECT_EQ(h.where, CellSplit::Where::InTable);
+  EXPECT_EQ(h.row, 4);
+  ASSERT_EQ(h.cells.size(), 1u);
+  EXPECT_EQ(h.cells[0].offset, -1);
+  EXPECT_EQ(back->pieces[1].tail.size(), 2u);
+  EXPECT_TRUE(back->objects);
+  EXPECT_EQ(back->footnotes.first, 7);
+  EXPECT_FALSE(back->endnotes.known);
+  EXPECT_EQ(back->facts.path, "/a/b.doc");
+  EXPECT_EQ(back->facts.custom, content.facts.custom);
+}
+
+TEST(OfficeTransfer, BytesThatAreNoCopyAreRefused) {
+  const std::string bytes = Serialize(TransferContent());
+  EXPECT_TRUE(Deserialize(bytes).has_value());
+  EXPECT_FALSE(Deserialize("").has_value());
+  EXPECT_FALSE(Deserialize(bytes.substr(0, bytes.size() - 1)).has_value());
+  EXPECT_FALSE(Deserialize(bytes + "x").has_value());
+  std::string wrongFormat = bytes;
+  wrongFormat[0] ^= 1;
+  EXPECT_FALSE(Deserialize(wrongFormat).has_value());
+}
+
+TEST(OfficeAgentProtocol, FailuresAndTableFormatsCrossTheBridge) {
+  CallFailure failure;
+  ASSERT_TRUE(DecodeFailure("at the agent: " + EncodeFailure({automation::E_ACCESSDENIED, "why"}),
+                            failure));
+  EXPECT_EQ(failure.result, automation::E_ACCESSDENIED);
+  EXPECT_EQ(failure.what, "why");
+  EXPECT_FALSE(DecodeFailure("Binary URP bridge disposed", failure));
+
+  TableFormat centred;
+  centred.borders[0] = 0;
+  centred.alignment = 1;
+  const auto formats = DecodeFormats(EncodeFormats({{5, centred}, {9, TableFormat()}}));
+  ASSERT_EQ(formats.size(), 2u);
+  EXPECT_EQ(formats[0].first, 5);
+  EXPECT_EQ(formats[0].second.borders[0], 0);
+  EXPECT_EQ(formats[0].second.borders[1], -1);
+  EXPECT_EQ(formats[0].second.alignment, 1);
+  EXPECT_TRUE(formats[1].second.Empty());
+  EXPECT_FALSE(formats[0].second.Empty());
 }
 
 }  // namespace

@@ -80,7 +80,6 @@ void UnoConnection::Resolve() {
   }
   if (!bridge.is()) throw css::lang::DisposedException("the bridge to the office is gone");
   context_.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
-  factory_.set(context_->getServiceManager(), UNO_QUERY_THROW);
   desktop_ = css::frame::Desktop::create(context_);
 }
 
@@ -100,7 +99,6 @@ void UnoConnection::Dispose() {
 
 UnoConnection::~UnoConnection() {
   desktop_.clear();
-  factory_.clear();
   context_.clear();
   Dispose();
 }

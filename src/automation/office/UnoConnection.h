@@ -3,7 +3,6 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
-#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
 #include <atomic>
@@ -31,7 +30,6 @@ class UnoConnection {
   // The office's component context and desktop: remote calls, made once.
   void Resolve();
   const uno::Reference<uno::XComponentContext>& Context() const { return context_; }
-  const uno::Reference<css::lang::XMultiComponentFactory>& Factory() const { return factory_; }
   const uno::Reference<css::frame::XDesktop2>& Desktop() const { return desktop_; }
 
   // Tears the bridge down: calls waiting for an answer return with an exception. Safe from
@@ -46,7 +44,6 @@ class UnoConnection {
   std::shared_ptr<std::atomic<bool>> gone_ = std::make_shared<std::atomic<bool>>(false);
   uno::Reference<css::bridge::XBridge> bridge_;
   uno::Reference<uno::XComponentContext> context_;
-  uno::Reference<css::lang::XMultiComponentFactory> factory_;
   uno::Reference<css::frame::XDesktop2> desktop_;
 };
 
