@@ -14,8 +14,11 @@
 
 namespace fv::office {
 
-// The implementation name under which the agent's library makes the agent.
-inline constexpr const char* kAgentImplementation = "org.folivex.OfficeAgent";
+// The implementation name under which the agent's library makes the agent. It names the
+// version of this protocol: an office that still has an older agent loaded (a shared office
+// that outlived an update of the server) makes none under the new name, and is then served
+// over the pipe.
+inline constexpr const char* kAgentImplementation = "org.folivex.OfficeAgent.1";
 
 inline css::uno::Sequence<sal_Int8> ToBytes(const std::string& bytes) {
   return css::uno::Sequence<sal_Int8>(reinterpret_cast<const sal_Int8*>(bytes.data()),
