@@ -12,6 +12,7 @@
 #include "automation/office/OfficeProcess.h"
 #include "automation/office/OfficeSettings.h"
 #include "automation/office/ProfileTemplate.h"
+#include "automation/office/RtfText.h"
 #include "automation/office/TransferContent.h"
 
 namespace fv::office {
@@ -214,6 +215,47 @@ TEST(OfficeTransfer, BytesThatAreNoCopyAreRefused) {
   std::string wrongFormat = bytes;
   wrongFormat[0] ^= 1;
   EXPECT_FALSE(Deserialize(wrongFormat).has_value());
+}
+
+TEST(OfficeRichText, OnlyTheStylesTheTextUsesAreKept) {
+  const std::string head = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}";
+  const std::string sheet =
+      "{\\stylesheet{\\s0\\snext0 Normal;}"
+      "{\\s1\\sbasedon3\\snext0 Heading 1;}"
+      "{\\s2\\sbasedon0 Unused \\{braced\\};}"
+      "{\\s3\\sbasedon0 Base of heading;}"
+      "{\\*\\cs4\\slink1 Heading 1 Char;}"
+      "{\\*\\cs5 Unused character style;}"
+      "{\\s6\\sb120\\sa240 Another unused;}}";
+  const std::string body = "\\sectd\\pard\\plain\\s1\\sb120 Title\\par\\pard\\s0 text}";
+  const std::string pruned = WithUsedStylesOnly(head + sheet + body);
+  EXPECT_EQ(pruned.substr(0, head.size()), head);
+  EXPECT_EQ(pruned.substr(pruned.size() - body.size()), body);
+  for (const char* kept : {"Normal;", "Heading 1;", "Base of heading;"}) {
+    EXPECT_NE(pruned.find(kept), std::string::npos) << kept;
+  }
+  for (const char* gone : {"Unused", "Another unused", "Heading 1 Char"}) {
+    EXPECT_EQ(pruned.find(gone), std::string::npos) << gone;
+  }
+  // The character style linked to a used style stays when the text uses it.
+  EXPECT_NE(WithUsedStylesOnly(head + sheet + "\\sectd{\\cs4 x}}").find("Heading 1 Char"),
+            std::string::npos);
+  // Text without a style sheet, or with one that does not close, is left as it is.
+  for (const std::string& same : {head + body, head + "{\\stylesheet{\\s0 Normal;}" + body}) {
+    EXPECT_EQ(WithUsedStylesOnly(same), same);
+  }
+}
+
+TEST(OfficeRichText, TextIsMadeInsertable) {
+  const std::string marks =
+      "{\\*\\bkmkstart __Fieldmark__5_1}{\\*\\bkmkend __Fieldmark__5_1}"
+      "{\\field{\\*\\fldinst FORMCHECKBOX}}{\\*\\bkmkstart Keep}{\\*\\bkmkend Keep}";
+  const std::string text = InsertableRtf(marks, false);
+  EXPECT_EQ(text.find("__Fieldmark__"), std::string::npos);
+  EXPECT_NE(text.find("FORMCHECKBOX"), std::string::npos);
+  EXPECT_NE(text.find("bkmkstart Keep"), std::string::npos);
+  EXPECT_EQ(InsertableRtf("{\\rtf1 \\trowd x}", true), "{\\rtf1 \\pard\\plain\\par\n\\trowd x}");
+  EXPECT_EQ(InsertableRtf("{\\rtf1 \\trowd x}", false), "{\\rtf1 \\trowd x}");
 }
 
 TEST(OfficeAgentProtocol, FailuresAndTableFormatsCrossTheBridge) {

@@ -34,6 +34,7 @@
 
 #include "automation/HResult.h"
 #include "automation/office/CellNames.h"
+#include "automation/office/RtfText.h"
 #include "automation/office/CallFailure.h"
 #include "automation/office/UnoConnection.h"
 
@@ -167,40 +168,6 @@ void CutRow(const Reference<XTextTable>& table, int32_t row, const std::vector<C
         break;
     }
   }
-}
-
-std::string WithoutFieldmarkBookmarks(const std::string& rtf);
-
-// Rich text as the office can insert it into a document (rather than load it): inserting
-// text that begins with a table holding bookmarks makes the office crash on the next look at
-// the text, so such text gets an empty paragraph before the table; and the bookmarks that
-// belong to form fields are left out (the form fields themselves stay).
-std::string InsertableRtf(const std::string& rtf, bool table) {
-  std::string text = WithoutFieldmarkBookmarks(rtf);
-  if (table) {
-    const size_t row = text.find("\\trowd");
-    if (row != std::string::npos) text.insert(row, "\\pard\\plain\\par\n");
-  }
-  return text;
-}
-
-std::string WithoutFieldmarkBookmarks(const std::string& rtf) {
-  static const std::string kMarks[] = {"{\\*\\bkmkstart __Fieldmark__",
-                                       "{\\*\\bkmkend __Fieldmark__"};
-  std::string out;
-  out.reserve(rtf.size());
-  size_t at = 0;
-  for (;;) {
-    size_t next = std::string::npos;
-    for (const auto& mark : kMarks) next = std::min(next, rtf.find(mark, at));
-    if (next == std::string::npos) break;
-    const size_t close = rtf.find('}', next);
-    if (close == std::string::npos) break;
-    out.append(rtf, at, next - at);
-    at = close + 1;
-  }
-  out.append(rtf, at, std::string::npos);
-  return out;
 }
 
 // A paragraph whose style hides its text but whose text is formatted visible shows in the

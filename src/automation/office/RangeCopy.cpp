@@ -23,6 +23,7 @@
 #include <cctype>
 #include <climits>
 
+#include "automation/office/RtfText.h"
 #include "automation/office/UnoConnection.h"
 
 namespace fv::office {
@@ -45,8 +46,8 @@ std::string RtfOf(const Reference<XTransferable>& transferable) {
                                     cppu::UnoType<uno::Sequence<sal_Int8>>::get());
   uno::Sequence<sal_Int8> data;
   transferable->getTransferData(rtf) >>= data;
-  return std::string(reinterpret_cast<const char*>(data.getConstArray()),
-                     static_cast<size_t>(data.getLength()));
+  return WithUsedStylesOnly(std::string(reinterpret_cast<const char*>(data.getConstArray()),
+                                        static_cast<size_t>(data.getLength())));
 }
 
 // Moves a cursor in a cell to a cut; false when the whole cell lies before the cut.
