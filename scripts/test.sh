@@ -15,14 +15,13 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600 -LE office
 
-# The Windows suite needs 32-bit Wine; on a kernel without 32-bit support that means a
-# qemu-i386 of version 8 or later (docs/windows.md). Without it the suite is not run.
-qemu_version=$(qemu-i386 --version 2>/dev/null | sed -n 's/.*version \([0-9]*\)\..*/\1/p' || true)
-if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || [ "${qemu_version:-0}" -ge 8 ]; then
+# The Windows suite (scripts/test-windows.sh) needs 32-bit Wine, which on a kernel without
+# 32-bit support runs only under a recent qemu-i386 (docs/windows.md); it is run when asked
+# for with FOLIVEX_WINDOWS_TESTS=1.
+if [ "${FOLIVEX_WINDOWS_TESTS:-0}" = 1 ]; then
   scripts/test-windows.sh
 else
-  echo "test: the Windows suite was not run: this machine runs no 32-bit programs" \
-    "(install qemu-user 8 or later, see docs/windows.md)" >&2
+  echo "test: the Windows suite was not run (FOLIVEX_WINDOWS_TESTS=1 runs it)" >&2
 fi
 
 if [ -x scripts/fuzz-registry.sh ]; then
