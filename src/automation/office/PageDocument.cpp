@@ -435,6 +435,15 @@ void PasteInto(const Reference<uno::XComponentContext>& context,
   }
   SetNoteNumbering(document, content);
   ShowVisibleParagraphs(cell);
+  if (content.endnotesElsewhere) {
+    // Their marks stay, numbered as in the document; their text is on the last pages.
+    Reference<css::container::XIndexAccess> endnotes(
+        Reference<css::text::XEndnotesSupplier>(document, UNO_QUERY_THROW)->getEndnotes(),
+        UNO_QUERY_THROW);
+    for (sal_Int32 i = 0; i < endnotes->getCount(); ++i) {
+      Reference<XText>(endnotes->getByIndex(i), UNO_QUERY_THROW)->setString(rtl::OUString());
+    }
+  }
   if (!cuts) return;
   // The first table piece is the first table of the cell, the last one its last table.
   const auto tables = TablesIn(cell);

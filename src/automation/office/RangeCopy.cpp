@@ -393,6 +393,7 @@ std::unique_ptr<TransferContent> CopyBetween(PageLayout& layout, int32_t from, i
   if (endnotes.is()) {
     content->endnotes =
         FirstNote(layout, endnotes->getEndnotes(), endnotes->getEndnoteSettings(), first, last);
+    content->endnotesElsewhere = content->endnotes.known && (from > 0 || to < layout.PageCount());
   }
   return content;
 }

@@ -5,7 +5,7 @@
 namespace fv::office {
 namespace {
 
-constexpr uint32_t kMagic = 0x46564F54;  // the bytes' format; changes with the structures
+constexpr uint32_t kMagic = 0x46564F55;  // the bytes' format; changes with the structures
 
 class Writer {
  public:
@@ -100,6 +100,7 @@ std::string Serialize(const TransferContent& content) {
   w.Int(content.objects);
   w.Notes(content.footnotes);
   w.Notes(content.endnotes);
+  w.Int(content.endnotesElsewhere);
   const DocumentFacts& f = content.facts;
   w.Text(f.path);
   w.Int(f.properties);
@@ -133,9 +134,10 @@ std::optional<TransferContent> Deserialize(const std::string& bytes) {
   DocumentFacts& f = content.facts;
   int64_t custom = 0;
   if (!r.Int(content.objects) || !r.Notes(content.footnotes) || !r.Notes(content.endnotes) ||
-      !r.Text(f.path) || !r.Int(f.properties) || !r.Text(f.title) || !r.Text(f.subject) ||
-      !r.Text(f.author) || !r.Text(f.keywords) || !r.Text(f.description) || !r.Text(f.modifiedBy) ||
-      !r.Int(custom) || custom < 0 || custom > 100000) {
+      !r.Int(content.endnotesElsewhere) || !r.Text(f.path) || !r.Int(f.properties) ||
+      !r.Text(f.title) || !r.Text(f.subject) || !r.Text(f.author) || !r.Text(f.keywords) ||
+      !r.Text(f.description) || !r.Text(f.modifiedBy) || !r.Int(custom) || custom < 0 ||
+      custom > 100000) {
     return std::nullopt;
   }
   f.custom.resize(static_cast<size_t>(custom));

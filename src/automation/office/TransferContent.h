@@ -44,6 +44,9 @@ struct TransferContent {
   bool objects = false;  // the pieces may hold pictures, shapes, frames or objects
   NoteNumbering footnotes;
   NoteNumbering endnotes;
+  // The office lays endnotes out at the end of the document: a copy of less than the whole
+  // text pastes their marks but not their text.
+  bool endnotesElsewhere = false;
   DocumentFacts facts;
 };
 
