@@ -81,12 +81,12 @@ sweep_one() {
   esac
   detail=$(grep -o 'error [0-9]*' "$log" | sort -u | tr '\n' ' ' || true)
   if [ "$files" -gt 0 ]; then
-    # Checked through a link of the sweep's own: a stale lock file beside a corpus document
-    # (left by an office that crashed with it open) keeps the checker's office from loading it.
-    local check link=$cache/documents/$name
+    # Checked on a copy of the sweep's own: a stale lock file beside a corpus document (left by
+    # an office that was killed with it open) keeps the checker's office from loading it.
+    local check copy=$cache/documents/$name
     mkdir -p "$cache/documents"
-    ln -sfn "$doc" "$link"
-    check=$("$pagecheck" "$link" "$pages" --cache "$cache" --timeout 600 2>&1 | tee "$out/logs/$name.pagecheck" |
+    cp -p "$doc" "$copy"
+    check=$("$pagecheck" "$copy" "$pages" --cache "$cache" --timeout 600 2>&1 | tee "$out/logs/$name.pagecheck" |
       sed -n 's/^pages: \([0-9]*\) of \([0-9]*\) match$/\1 \2/p')
     read -r matched total <<<"${check:-0 0}"
   fi

@@ -23,6 +23,7 @@
 #include <cctype>
 #include <climits>
 
+#include "automation/office/CellNames.h"
 #include "automation/office/RtfText.h"
 #include "automation/office/UnoConnection.h"
 
@@ -94,7 +95,9 @@ class Copier {
   }
 
   // Rows `first` to `last` (from 0) of a table; `head` and `tail` are the boundaries that cut
-  // the first and last of them, if any.
+  // the first and last of them, if any. A cell range is the rectangle between two corner
+  // cells, and takes cells of other rows only as far as the corner's row reaches: rows of
+  // another make (other columns, merged cells) go in runs of their own, each a rectangle.
   void Rows(const Reference<XTextTable>& table, const std::string& name, int32_t first,
             int32_t last, const Boundary* head, const Boundary* tail) {
     const auto& rows = layout_.Rows(table, name);
@@ -102,20 +105,48 @@ class Copier {
     while (first <= last && rows[first].empty()) ++first;
     while (last >= first && rows[last].empty()) --last;
     if (first > last) return;
+    auto columns = [&](int32_t row) {
+      std::string letters;
+      for (const auto& cell : rows[row]) {
+        const auto parsed = ParseCellName(cell);
+        letters += (parsed ? parsed->column + parsed->rest : cell) + ",";
+      }
+      return letters;
+    };
+    int32_t runStart = first;
+    while (runStart <= last) {
+      if (rows[runStart].empty()) {
+        ++runStart;
+        continue;
+      }
+      int32_t runEnd = runStart;
+      const std::string make = columns(runStart);
+      while (runEnd < last && !rows[runEnd + 1].empty() && columns(runEnd + 1) == make) ++runEnd;
+      RowRun(table, rows, runStart, runEnd,
+             head && head->splitRow && head->row == runStart ? &head->cells : nullptr,
+             tail && tail->splitRow && tail->row == runEnd ? &tail->cells : nullptr);
+      runStart = runEnd + 1;
+    }
+  }
+
+  // Rows `first` to `last`, all of one make, as one cell range.
+  void RowRun(const Reference<XTextTable>& table, const std::vector<std::vector<std::string>>& rows,
+              int32_t first, int32_t last, const std::vector<CellSplit>* head,
+              const std::vector<CellSplit>* tail) {
     TransferPiece piece;
     piece.table = true;
     piece.holdsText = true;
-    if (head && head->splitRow && head->row == first) piece.head = head->cells;
-    if (tail && tail->splitRow && tail->row == last) piece.tail = tail->cells;
+    if (head) piece.head = *head;
+    if (tail) piece.tail = *tail;
     if (first == last && rows[first].size() == 1) {
       // One cell is selected as the text in it: copied as text, cut here already.
       OneCell(table, rows[first].front(), piece.head, piece.tail);
       return;
     }
-    const std::string cells = rows[first].front() + ":" + rows[last].back();
+    const std::string corners = rows[first].front() + ":" + rows[last].back();
     try {
       auto range = Reference<css::table::XCellRange>(table, UNO_QUERY_THROW)
-                       ->getCellRangeByName(ToOUString(cells));
+                       ->getCellRangeByName(ToOUString(corners));
       auto controller = layout_.Controller();
       Reference<css::view::XSelectionSupplier> selection(controller, UNO_QUERY_THROW);
       Reference<css::datatransfer::XTransferableSupplier> transfer(controller, UNO_QUERY_THROW);
