@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kStampFile = "folivex-profile.stamp";
 // Changes whenever the settings below change, so that older templates are made again.
-constexpr const char* kStampFormat = "folivex office profile 1";
+constexpr const char* kStampFormat = "folivex office profile 2";
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -155,6 +155,10 @@ std::string ProfileSettingsItems(const std::string& version) {
       {"/org.openoffice.Office.Recovery/AutoSave", "Enabled", "false"},
       {"/org.openoffice.Office.Linguistic/SpellChecking", "IsSpellAuto", "false"},
       {"/org.openoffice.Office.Linguistic/GrammarChecking", "IsAutoCheck", "false"},
+      // Collecting words for completion reads every laid-out paragraph while the office is
+      // idle, holding it from the next call.
+      {"/org.openoffice.Office.Writer/AutoFunction/Completion", "Enable", "false"},
+      {"/org.openoffice.Office.Writer/AutoFunction/Completion", "CollectWords", "false"},
       {"/org.openoffice.Office.Common/History", "PickListSize", "0"},
       {"/org.openoffice.Office.Common/Security/Scripting", "DisableMacrosExecution", "true"},
   };
