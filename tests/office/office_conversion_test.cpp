@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 
 #include "OfficeTesting.h"
 #include "TestHost.h"
@@ -131,6 +132,25 @@ TEST_F(OfficeConversionTest, APageRangeWritesThosePagesOnly) {
     EXPECT_TRUE(verdict == "exact" || verdict == "contained" || verdict == "reordered")
         << "page " << page << ": " << verdict;
   }
+}
+
+// The page sits in a one-cell table across the text's width, without visible lines: the
+// page documents are never laid out, and an unlaid table keeps the office's placeholder
+// width (thousands of pixels) and its default lines unless they are set on it directly.
+TEST_F(OfficeConversionTest, ThePageSitsInABorderlessTableOfTheTextWidth) {
+  ASSERT_EQ(Convert(Fixture("one-page.docx"), {1, 0, 0}), 1);
+  const std::string html = ReadFile(Out() + "/000001.htm");
+  // The first table is the frame table, and its first cell the frame's cell.
+  std::smatch frame;
+  ASSERT_TRUE(std::regex_search(html, frame, std::regex("<table[^>]*>[^]*?<t[dh][^>]*>"))) << html;
+  const std::string table = frame.str(0).substr(0, frame.str(0).find('>'));
+  const std::string cell = frame.str(0).substr(frame.str(0).rfind("<t"));
+  std::smatch width;
+  ASSERT_TRUE(std::regex_search(table, width, std::regex("width=\"([0-9]+)\""))) << table;
+  const int pixels = std::stoi(width.str(1));
+  EXPECT_GT(pixels, 300) << table;  // an A4 or Letter page's text is about 650 pixels wide
+  EXPECT_LT(pixels, 1000) << table;
+  EXPECT_EQ(cell.find("solid"), std::string::npos) << cell;
 }
 
 TEST_F(OfficeConversionTest, AnOfficeOnTheNamedPipeIsUsedAndLeftRunning) {

@@ -6,6 +6,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/document/XDocumentProperties.hpp>
 #include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
@@ -17,6 +18,7 @@
 #include <com/sun/star/io/XSequenceOutputStream.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/TableBorder2.hpp>
 #include <com/sun/star/text/FilenameDisplayFormat.hpp>
 #include <com/sun/star/text/HoriOrientation.hpp>
@@ -29,8 +31,10 @@
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 #include <osl/file.hxx>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "automation/HResult.h"
 #include "automation/office/CellNames.h"
@@ -329,6 +333,21 @@ std::shared_ptr<TableState> AddPageTable(const Reference<XTextDocument>& documen
   auto text = document->getText();
   text->insertTextContent(text->getStart(),
                           Reference<css::text::XTextContent>(state->table, UNO_QUERY_THROW), false);
+  // The full width of the text, as a new table has it; without a layout its width would stay
+  // the office's placeholder, which is written out as thousands of pixels.
+  Reference<XPropertySet> page(
+      Reference<css::container::XNameAccess>(
+          Reference<css::style::XStyleFamiliesSupplier>(document, UNO_QUERY_THROW)
+              ->getStyleFamilies()
+              ->getByName("PageStyles"),
+          UNO_QUERY_THROW)
+          ->getByName("Standard"),
+      UNO_QUERY_THROW);
+  const auto width = page->getPropertyValue("Width").get<sal_Int32>() -
+                     page->getPropertyValue("LeftMargin").get<sal_Int32>() -
+                     page->getPropertyValue("RightMargin").get<sal_Int32>();
+  Reference<XPropertySet> properties(state->table, UNO_QUERY_THROW);
+  properties->setPropertyValue("Width", uno::Any(width));
   return state;
 }
 
@@ -377,13 +396,64 @@ bool SetTableAlignment(TableState& table, int32_t alignment) {
   return true;
 }
 
+namespace {
+
+// A column's letters in the office's order (A..Z, then AA..), as a number to compare.
+int32_t ColumnNumber(const std::string& letters) {
+  int32_t number = 0;
+  for (char c : letters) number = number * 52 + (c >= 'a' ? c - 'a' + 26 : c - 'A') + 1;
+  return number;
+}
+
+// The table's borders set on its cells. The table's own border property takes effect only in a
+// document that is laid out, which the page documents are not.
+void SetCellBorders(const Reference<css::text::XTextTable>& table,
+                    const css::table::TableBorder2& b) {
+  struct Cell {
+    std::string name;
+    CellName at;
+  };
+  std::vector<Cell> cells;
+  int32_t lastRow = 0;
+  std::map<int32_t, int32_t> lastColumn;  // by row
+  for (const auto& name : table->getCellNames()) {
+    auto at = ParseCellName(ToUtf8(name));
+    if (!at || !at->rest.empty()) continue;  // the parts of split cells keep their borders
+    lastRow = std::max(lastRow, at->row);
+    auto& last = lastColumn[at->row];
+    last = std::max(last, ColumnNumber(at->column));
+    cells.push_back({ToUtf8(name), *at});
+  }
+  for (const auto& cell : cells) {
+    Reference<XPropertySet> properties(table->getCellByName(ToOUString(cell.name)),
+                                       UNO_QUERY_THROW);
+    const bool top = cell.at.row == 1;
+    const bool bottom = cell.at.row == lastRow;
+    const bool left = cell.at.column == "A";
+    const bool right = ColumnNumber(cell.at.column) == lastColumn[cell.at.row];
+    const auto set = [&](const char* edge, bool valid, const css::table::BorderLine2& line) {
+      if (valid) properties->setPropertyValue(rtl::OUString::createFromAscii(edge), uno::Any(line));
+    };
+    set("TopBorder", top ? b.IsTopLineValid : b.IsHorizontalLineValid,
+        top ? b.TopLine : b.HorizontalLine);
+    set("BottomBorder", bottom ? b.IsBottomLineValid : b.IsHorizontalLineValid,
+        bottom ? b.BottomLine : b.HorizontalLine);
+    set("LeftBorder", left ? b.IsLeftLineValid : b.IsVerticalLineValid,
+        left ? b.LeftLine : b.VerticalLine);
+    set("RightBorder", right ? b.IsRightLineValid : b.IsVerticalLineValid,
+        right ? b.RightLine : b.VerticalLine);
+  }
+}
+
+}  // namespace
+
 void ApplyTableFormatting(TableState& table) {
   if (!table.pending || !table.table.is()) return;
   Reference<XPropertySet> properties(table.table, UNO_QUERY_THROW);
   const auto& b = table.border;
   if (b.IsTopLineValid || b.IsLeftLineValid || b.IsBottomLineValid || b.IsRightLineValid ||
       b.IsHorizontalLineValid || b.IsVerticalLineValid) {
-    properties->setPropertyValue("TableBorder2", uno::Any(b));
+    SetCellBorders(table.table, b);
   }
   if (table.alignment >= 0) {
     static const sal_Int16 kOrientation[] = {css::text::HoriOrientation::LEFT,
