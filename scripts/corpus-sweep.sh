@@ -52,7 +52,7 @@ out=$(cd "$out" && pwd)
 export FOLIVEX_HKCR=$out/registry/HKEY_CLASSES_ROOT.reg
 export FOLIVEX_HKCU=$out/registry/HKEY_CURRENT_USER.reg
 "$top/scripts/register-office.sh" "$server" >/dev/null
-# The offices' profile copies go here, so that anything left behind shows.
+# Temporary files (the checker's, too) go here rather than to the user's.
 export TMPDIR=$out/tmp
 export FOLIVEX_CHECK_ANSWER=yes
 unset FOLIVEX_OFFICE_PIPE
@@ -66,9 +66,13 @@ sweep_one() {
   pages=$out/pages/$name
   log=$out/logs/$name.log
   rm -rf "$pages"
+  # Each document's office gets a temporary folder of its own, so that anything it leaves
+  # behind shows, also when documents are converted at the same time.
+  local tmp=$out/tmp/$name
+  mkdir -p "$tmp"
   start=$(date +%s.%N)
   status=0
-  timeout -k 10 "$((limit + 30))" "$convert" --office=per-file --timeout="$limit" -q -o "$pages" "$doc" \
+  TMPDIR=$tmp timeout -k 10 "$((limit + 30))" "$convert" --office=per-file --timeout="$limit" -q -o "$pages" "$doc" \
     >"$log" 2>&1 || status=$?
   end=$(date +%s.%N)
   local files=0
@@ -82,16 +86,18 @@ sweep_one() {
   detail=$(grep -o 'error [0-9]*' "$log" | sort -u | tr '\n' ' ' || true)
   if [ "$files" -gt 0 ]; then
     # Checked on a copy of the sweep's own: a stale lock file beside a corpus document (left by
-    # an office that was killed with it open) keeps the checker's office from loading it.
+    # an office that was killed with it open) keeps the checker's office from loading it; so
+    # does one beside the copy, left by a checker that was stopped.
     local check copy=$cache/documents/$name
     mkdir -p "$cache/documents"
     cp -p "$doc" "$copy"
+    rm -f "$cache/documents/.~lock.$name#"
     check=$("$pagecheck" "$copy" "$pages" --cache "$cache" --timeout 600 2>&1 | tee "$out/logs/$name.pagecheck" |
       sed -n 's/^pages: \([0-9]*\) of \([0-9]*\) match$/\1 \2/p')
     read -r matched total <<<"${check:-0 0}"
   fi
   local left
-  left=$(find "$TMPDIR" -maxdepth 1 -name 'folivex-office-*' | wc -l)
+  left=$(find "$tmp" -maxdepth 1 -name 'folivex-office-*' | wc -l)
   [ "$left" -eq 0 ] || detail="$detail LEFTOVER($left)"
   printf '%s\t%s\t%s\t%s\t%.1f\t%s\n' "$name" "$outcome" "$matched" "$total" \
     "$(echo "$end - $start" | bc)" "$detail"
