@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <regex>
 #include <thread>
 
@@ -62,12 +64,20 @@ void UseOfficeTestEnvironment() {
 const std::string& OfficeFixtures() {
   static const std::string folder = [] {
     const std::string path = FOLIVEX_OFFICE_TEST_FIXTURES;
-    if (!fs::exists(path + "/complete")) {
+    const std::string script = FOLIVEX_OFFICE_TEST_SOURCE "/make_fixtures.py";
+    // The mark names the script that made the documents: a changed script makes them again.
+    auto contents = [](const std::string& file) {
+      std::ifstream in(file, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string made = std::to_string(std::hash<std::string>{}(contents(script))) + "\n";
+    if (contents(path + "/complete") != made) {
       CommandOptions options;
       options.env["FOLIVEX_OFFICE_PROFILE"] = FOLIVEX_OFFICE_TEST_PROFILE;
       options.timeoutSeconds = 300;
-      const auto made = RunCommand({FOLIVEX_OFFICE_TEST_SOURCE "/make_fixtures.py", path}, options);
-      if (made.exitStatus == 0) std::ofstream(path + "/complete") << "\n";
+      if (RunCommand({script, path}, options).exitStatus == 0) {
+        std::ofstream(path + "/complete") << made;
+      }
     }
     return path;
   }();

@@ -5,9 +5,9 @@ usage: make_fixtures.py FOLDER
 
 Each document shows one thing that page location must get right, in Writer's own layout:
 tables that cross page boundaries (rows split over two pages, a repeated heading row, a
-table that starts a page, tables right after one another), hard page breaks, a section with
-another page style, an image, footnotes, a header and a footer, CJK text, a paragraph that
-runs over pages, a document of one page; and the three file kinds the library meets: Word
+table that starts a page, tables right after one another, a column merged down a table),
+hard page breaks, a section with another page style, an image, footnotes, a header and a
+footer, CJK text, a paragraph that runs over pages, a document of one page; and the three file kinds the library meets: Word
 97 (.doc), Word 2007 (.docx), and rich text named .doc. Two more are not documents one can
 convert: one protected by a password and one cut short.
 
@@ -232,6 +232,28 @@ def cjk_document(office):
     return doc
 
 
+def merged_document(office):
+    """A table whose first column is one cell merged down its rows, so that the rows split
+    over pages begin with their second cell."""
+    doc = office.new_document()
+    w = Writer(doc)
+    for k in range(3):
+        w.paragraph("Opening paragraph %d. %s" % (k, words(k, 50)))
+    rows = 12
+
+    def text(r, c):
+        if c == 2 and r >= 2:
+            return "\n".join("Item %d.%d %s" % (r, i, words(r + i, 6)) for i in range(14))
+        return "Row %d cell %d" % (r, c)
+
+    table = w.table(rows, 3, text)
+    merge = table.createCursorByCellName("A3")
+    merge.gotoCellByName("A%d" % rows, True)
+    merge.mergeRange()
+    w.paragraph("After the table. " + words(2, 40))
+    return doc
+
+
 def one_page_document(office):
     doc = office.new_document()
     w = Writer(doc)
@@ -260,12 +282,13 @@ def main():
             (tables_document(office), "tables.docx", "MS Word 2007 XML"),
             (layout_document(office, png), "layout.doc", "MS Word 97"),
             (cjk_document(office), "cjk.docx", "MS Word 2007 XML"),
+            (merged_document(office), "merged.docx", "MS Word 2007 XML"),
             (one_page_document(office), "one-page.docx", "MS Word 2007 XML"),
             (rich_text_document(office), "rich-text.doc", "Rich Text Format"),
         ]
         for doc, name, filter_name in made:
             save(doc, os.path.join(folder, name), filter_name)
-        protected = made[3][0]
+        protected = made[4][0]
         protected.storeToURL(uno.systemPathToFileUrl(os.path.join(folder, "password.doc")),
                              (prop("FilterName", "MS Word 97"), prop("Password", "secret")))
         for doc, _, _ in made:

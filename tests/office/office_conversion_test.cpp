@@ -82,10 +82,12 @@ TEST_P(PerPageConversion, EveryPageMatchesTheOfficeLayout) {
 // tables right after one another, a table nested in a cell; layout.doc (Word 97): hard
 // page breaks, a section in another page style, an image, footnotes, a header and a
 // footer, a paragraph over pages; cjk.docx: CJK text in a paragraph and in narrow cells
-// over pages; one-page.docx; rich-text.doc: rich text under a .doc name.
+// over pages; merged.docx: rows split over pages that begin with their second cell (the
+// first column is one cell merged down); one-page.docx; rich-text.doc: rich text under a
+// .doc name.
 INSTANTIATE_TEST_SUITE_P(TestDocuments, PerPageConversion,
-                         ::testing::Values("tables.docx", "layout.doc", "cjk.docx", "one-page.docx",
-                                           "rich-text.doc"),
+                         ::testing::Values("tables.docx", "layout.doc", "cjk.docx", "merged.docx",
+                                           "one-page.docx", "rich-text.doc"),
                          [](const ::testing::TestParamInfo<const char*>& param) {
                            std::string name = param.param;
                            for (char& c : name) {

@@ -77,6 +77,39 @@ bool MoveToCut(const Reference<css::text::XTextCursor>& cursor, const CellSplit&
   return true;
 }
 
+// A column's letters in the office's order (A..Z, a..z, then AA..) as a number from 1, and back.
+int32_t ColumnNumber(const std::string& letters) {
+  int32_t number = 0;
+  for (char c : letters) number = number * 52 + (c >= 'a' ? c - 'a' + 26 : c - 'A') + 1;
+  return number;
+}
+
+std::string ColumnLetters(int32_t number) {
+  std::string letters;
+  for (; number > 0; number = (number - 1) / 52) {
+    const int32_t digit = (number - 1) % 52;
+    letters.insert(letters.begin(), static_cast<char>(digit < 26 ? 'A' + digit : 'a' + digit - 26));
+  }
+  return letters;
+}
+
+// A cell range pasted is a table of its own whose columns start at A: the cuts of a run whose
+// rows start further right (their first cells covered by a cell merged from a row above) are
+// named as their cells are in the pasted table.
+std::vector<CellSplit> InPastedColumns(std::vector<CellSplit> cuts, const std::string& firstCell) {
+  const auto first = ParseCellName(firstCell);
+  if (!first) return cuts;
+  const int32_t shift = ColumnNumber(first->column) - 1;
+  if (shift <= 0) return cuts;
+  for (auto& cut : cuts) {
+    auto name = ParseCellName(cut.cell);
+    if (!name || ColumnNumber(name->column) <= shift) continue;
+    name->column = ColumnLetters(ColumnNumber(name->column) - shift);
+    cut.cell = CellInRow(*name, name->row);
+  }
+  return cuts;
+}
+
 class Copier {
  public:
   Copier(PageLayout& layout, TransferContent& content) : layout_(layout), content_(content) {}
@@ -143,6 +176,8 @@ class Copier {
       OneCell(table, rows[first].front(), piece.head, piece.tail);
       return;
     }
+    piece.head = InPastedColumns(std::move(piece.head), rows[first].front());
+    piece.tail = InPastedColumns(std::move(piece.tail), rows[last].front());
     const std::string corners = rows[first].front() + ":" + rows[last].back();
     try {
       auto range = Reference<css::table::XCellRange>(table, UNO_QUERY_THROW)
