@@ -7,7 +7,8 @@ Each document shows one thing that page location must get right, in Writer's own
 tables that cross page boundaries (rows split over two pages, a repeated heading row, a
 table that starts a page, tables right after one another, a column merged down a table),
 hard page breaks, a section with another page style, an image, footnotes, a header and a
-footer, CJK text, a paragraph that runs over pages, a document of one page; and the three file kinds the library meets: Word
+footer, CJK text, a paragraph that runs over pages, tracked deletions shown struck through,
+a document of one page; and the three file kinds the library meets: Word
 97 (.doc), Word 2007 (.docx), and rich text named .doc. Two more are not documents one can
 convert: one protected by a password and one cut short.
 
@@ -254,6 +255,35 @@ def merged_document(office):
     return doc
 
 
+def tracked_document(office):
+    """Tracked deletions, which the document shows struck through: one over a page
+    boundary, one in a table cell."""
+    doc = office.new_document()
+    w = Writer(doc)
+    for k in range(30):
+        w.paragraph("Paragraph %d. %s" % (k, words(k, 45)))
+    w.table(3, 2, lambda r, c: "Cell %d %d %s" % (r, c, words(r + c, 5)))
+    w.paragraph("Closing words. " + words(3, 20))
+    paragraphs = []
+    elements = doc.Text.createEnumeration()
+    while elements.hasMoreElements():
+        element = elements.nextElement()
+        if not element.supportsService("com.sun.star.text.TextTable"):
+            paragraphs.append(element)
+    doc.RecordChanges = True
+    cut = doc.Text.createTextCursorByRange(paragraphs[8].Start)
+    cut.goRight(40, False)
+    cut.gotoRange(paragraphs[16].Start, True)
+    cut.goRight(30, True)
+    cut.setString("")
+    cell = doc.TextTables.getByIndex(0).getCellByName("B2").createTextCursor()
+    cell.goRight(5, False)
+    cell.goRight(8, True)
+    cell.setString("")
+    doc.RecordChanges = False
+    return doc
+
+
 def one_page_document(office):
     doc = office.new_document()
     w = Writer(doc)
@@ -283,12 +313,13 @@ def main():
             (layout_document(office, png), "layout.doc", "MS Word 97"),
             (cjk_document(office), "cjk.docx", "MS Word 2007 XML"),
             (merged_document(office), "merged.docx", "MS Word 2007 XML"),
+            (tracked_document(office), "tracked.docx", "MS Word 2007 XML"),
             (one_page_document(office), "one-page.docx", "MS Word 2007 XML"),
             (rich_text_document(office), "rich-text.doc", "Rich Text Format"),
         ]
         for doc, name, filter_name in made:
             save(doc, os.path.join(folder, name), filter_name)
-        protected = made[4][0]
+        protected = made[5][0]
         protected.storeToURL(uno.systemPathToFileUrl(os.path.join(folder, "password.doc")),
                              (prop("FilterName", "MS Word 97"), prop("Password", "secret")))
         for doc, _, _ in made:

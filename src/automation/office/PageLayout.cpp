@@ -3,8 +3,10 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/XRedlinesSupplier.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XRedline.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextRangeCompare.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
@@ -58,6 +60,7 @@ PageLayout::PageLayout(Reference<css::text::XTextDocument> document,
 
 int32_t PageLayout::PageCount() {
   if (pageCount_ < 0) {
+    KeepDeletedText();
     sal_Int32 count = 0;
     Reference<XPropertySet>(controller_, UNO_QUERY_THROW)->getPropertyValue("PageCount") >>= count;
     pageCount_ = count < 1 ? 1 : count;
@@ -74,6 +77,45 @@ const Boundary& PageLayout::At(int32_t b) {
   // (a page of endnotes) takes the next boundary.
   Boundary computed = Compute(b);
   return boundaries_.emplace(b, std::move(computed)).first->second;
+}
+
+void PageLayout::KeepDeletedText() {
+  // The office leaves text marked as deleted out of every copy, while its layout (and its own
+  // HTML of the whole document) shows it, struck through, where the document shows its
+  // changes. Marked as inserted instead, the text stays in the copies and lays out the same;
+  // the document is never saved.
+  Reference<css::document::XRedlinesSupplier> supplier(document_, UNO_QUERY);
+  Reference<XPropertySet> settings(document_, UNO_QUERY);
+  bool shown = false;
+  if (!supplier.is() || !settings.is() ||
+      !settings->getPropertySetInfo()->hasPropertyByName("ShowChanges") ||
+      !(settings->getPropertyValue("ShowChanges") >>= shown) || !shown) {
+    return;
+  }
+  std::vector<Reference<XPropertySet>> deletions;
+  auto redlines = supplier->getRedlines()->createEnumeration();
+  while (redlines->hasMoreElements()) {
+    Reference<XPropertySet> redline(redlines->nextElement(), UNO_QUERY);
+    rtl::OUString type;
+    if (redline.is() && (redline->getPropertyValue("RedlineType") >>= type) && type == "Delete") {
+      deletions.push_back(redline);
+    }
+  }
+  for (const auto& deletion : deletions) {
+    try {
+      Reference<XTextRange> start(deletion->getPropertyValue("RedlineStart"), UNO_QUERY);
+      Reference<XTextRange> end(deletion->getPropertyValue("RedlineEnd"), UNO_QUERY);
+      if (!start.is() || !end.is()) continue;
+      auto range = start->getText()->createTextCursorByRange(start);
+      range->gotoRange(end, true);
+      Reference<css::text::XRedline>(range, UNO_QUERY_THROW)
+          ->makeRedline("Insert", uno::Sequence<css::beans::PropertyValue>());
+    } catch (const css::lang::DisposedException&) {
+      throw;
+    } catch (const css::uno::RuntimeException&) {
+      // A deletion the text cannot reach from its start (across a table's cells): it stays.
+    }
+  }
 }
 
 Boundary PageLayout::Compute(int32_t b) {

@@ -94,6 +94,8 @@ class PageLayout {
               const uno::Reference<css::text::XTextRange>& b);
 
  private:
+  // Marks the deletions that the document shows as insertions, so that copies keep their text.
+  void KeepDeletedText();
   Boundary Compute(int32_t b);
   Boundary StartOfText();
   std::optional<Boundary> InTable(const uno::Reference<css::text::XTextTable>& innermost,
