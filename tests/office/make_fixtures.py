@@ -7,8 +7,8 @@ Each document shows one thing that page location must get right, in Writer's own
 tables that cross page boundaries (rows split over two pages, a repeated heading row, a
 table that starts a page, tables right after one another, a column merged down a table),
 hard page breaks, a section with another page style, an image, footnotes, a header and a
-footer, CJK text, a paragraph that runs over pages, tracked deletions shown struck through,
-a document of one page; and the three file kinds the library meets: Word
+footer, endnotes, CJK text, a paragraph that runs over pages, tracked deletions shown
+struck through, a document of one page; and the three file kinds the library meets: Word
 97 (.doc), Word 2007 (.docx), and rich text named .doc. Two more are not documents one can
 convert: one protected by a password and one cut short.
 
@@ -284,6 +284,21 @@ def tracked_document(office):
     return doc
 
 
+def endnotes_document(office):
+    """An endnote, numbered i, whose mark is on the first page and whose text is on the
+    last."""
+    doc = office.new_document()
+    w = Writer(doc)
+    doc.Text.insertString(w.cursor, "A paragraph with a note", False)
+    endnote = doc.createInstance("com.sun.star.text.Endnote")
+    doc.Text.insertTextContent(w.cursor, endnote, False)
+    endnote.setString("The endnote. " + words(5, 8))
+    w.paragraph(". " + words(1, 40))
+    for k in range(10):
+        w.paragraph("Paragraph %d. %s" % (k, words(k, 60)))
+    return doc
+
+
 def one_page_document(office):
     doc = office.new_document()
     w = Writer(doc)
@@ -314,12 +329,13 @@ def main():
             (cjk_document(office), "cjk.docx", "MS Word 2007 XML"),
             (merged_document(office), "merged.docx", "MS Word 2007 XML"),
             (tracked_document(office), "tracked.docx", "MS Word 2007 XML"),
+            (endnotes_document(office), "endnotes.docx", "MS Word 2007 XML"),
             (one_page_document(office), "one-page.docx", "MS Word 2007 XML"),
             (rich_text_document(office), "rich-text.doc", "Rich Text Format"),
         ]
         for doc, name, filter_name in made:
             save(doc, os.path.join(folder, name), filter_name)
-        protected = made[5][0]
+        protected = made[6][0]
         protected.storeToURL(uno.systemPathToFileUrl(os.path.join(folder, "password.doc")),
                              (prop("FilterName", "MS Word 97"), prop("Password", "secret")))
         for doc, _, _ in made:

@@ -84,11 +84,12 @@ TEST_P(PerPageConversion, EveryPageMatchesTheOfficeLayout) {
 // footer, a paragraph over pages; cjk.docx: CJK text in a paragraph and in narrow cells
 // over pages; merged.docx: rows split over pages that begin with their second cell (the
 // first column is one cell merged down); tracked.docx: tracked deletions, shown struck
-// through, over a page boundary and in a cell; one-page.docx; rich-text.doc: rich text under
-// a .doc name.
+// through, over a page boundary and in a cell; endnotes.docx: an endnote marked on the first
+// page, its text on the last; one-page.docx; rich-text.doc: rich text under a .doc name.
 INSTANTIATE_TEST_SUITE_P(TestDocuments, PerPageConversion,
                          ::testing::Values("tables.docx", "layout.doc", "cjk.docx", "merged.docx",
-                                           "tracked.docx", "one-page.docx", "rich-text.doc"),
+                                           "tracked.docx", "endnotes.docx", "one-page.docx",
+                                           "rich-text.doc"),
                          [](const ::testing::TestParamInfo<const char*>& param) {
                            std::string name = param.param;
                            for (char& c : name) {

@@ -239,6 +239,37 @@ void SetNoteNumbering(const Reference<XTextDocument>& document, const TransferCo
   }
 }
 
+// The endnotes of a page that is not the document's last: their text is on the last pages,
+// their marks stay here, numbered as in the document. An endnote kept without its text would
+// still be written with its number at the page's end, so each becomes its mark, as raised
+// text; a note whose mark cannot be read keeps its place, emptied.
+void KeepEndnoteMarksOnly(const Reference<XTextDocument>& document) {
+  Reference<css::container::XIndexAccess> endnotes(
+      Reference<css::text::XEndnotesSupplier>(document, UNO_QUERY_THROW)->getEndnotes(),
+      UNO_QUERY_THROW);
+  // The marks are read before any note goes: the notes after it would be numbered anew.
+  std::vector<std::pair<Reference<css::text::XTextContent>, rtl::OUString>> notes;
+  for (sal_Int32 i = 0; i < endnotes->getCount(); ++i) {
+    Reference<css::text::XTextContent> note(endnotes->getByIndex(i), UNO_QUERY_THROW);
+    notes.emplace_back(note, note->getAnchor()->getString());
+  }
+  for (const auto& [note, mark] : notes) {
+    const auto anchor = note->getAnchor();
+    if (mark.trim().isEmpty() || mark.getLength() > 16) {
+      Reference<XText>(note, UNO_QUERY_THROW)->setString(rtl::OUString());
+      continue;
+    }
+    const auto text = anchor->getText();
+    auto cursor = text->createTextCursorByRange(anchor->getEnd());
+    text->insertString(Reference<css::text::XTextRange>(cursor, UNO_QUERY_THROW), mark, false);
+    cursor->goLeft(static_cast<sal_Int16>(mark.getLength()), true);
+    Reference<XPropertySet> raised(cursor, UNO_QUERY_THROW);
+    raised->setPropertyValue("CharEscapement", uno::Any(sal_Int16(33)));
+    raised->setPropertyValue("CharEscapementHeight", uno::Any(sal_Int8(58)));
+    text->removeTextContent(note);
+  }
+}
+
 // The fields of the page show what they showed in the source document: its file name, its
 // properties.
 void ShowSourceFacts(const Reference<XTextDocument>& document, const DocumentFacts& facts) {
@@ -505,15 +536,7 @@ void PasteInto(const Reference<uno::XComponentContext>& context,
   }
   SetNoteNumbering(document, content);
   ShowVisibleParagraphs(cell);
-  if (content.endnotesElsewhere) {
-    // Their marks stay, numbered as in the document; their text is on the last pages.
-    Reference<css::container::XIndexAccess> endnotes(
-        Reference<css::text::XEndnotesSupplier>(document, UNO_QUERY_THROW)->getEndnotes(),
-        UNO_QUERY_THROW);
-    for (sal_Int32 i = 0; i < endnotes->getCount(); ++i) {
-      Reference<XText>(endnotes->getByIndex(i), UNO_QUERY_THROW)->setString(rtl::OUString());
-    }
-  }
+  if (content.endnotesElsewhere) KeepEndnoteMarksOnly(document);
   if (!cuts) return;
   // The first table piece is the first table of the cell, the last one its last table.
   const auto tables = TablesIn(cell);
