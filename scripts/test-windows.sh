@@ -9,9 +9,11 @@
 #                                         docs/progress-window-wine.png
 #
 # Needs Debian's g++-mingw-w64-i686, wine, wine32:i386 and wine32-preloader:i386, xvfb and
-# imagemagick, and the Chinese fonts of docs/windows.md. Where the kernel runs no 32-bit
-# code, 32-bit Wine runs under qemu-i386 (qemu-user 8 or later), registered for 32-bit
-# programs through binfmt_misc; this script registers it when it can (as root).
+# imagemagick, the Chinese font and the zh_CN.UTF-8 locale (all from scripts/setup.sh).
+# Nothing it starts outlives it: the Wine server, the prefix's processes and the display
+# are ended by process id however it ends. Where the kernel runs no 32-bit code, 32-bit
+# Wine runs under qemu-i386 (qemu-user 8 or later), registered for 32-bit programs through
+# binfmt_misc; this script registers it when it can (as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,9 +24,20 @@ build=build-win32
 bin=$build/bin
 jobs=$(nproc)
 
+# Bounds on the steps under Wine, about six times what they take on this 2-core machine
+# under emulation (the prefix 15-20 s, the longer suite 40 s; docs/windows.md), so that a
+# stalled step fails the run within minutes instead of holding it.
+boot_seconds=120
+suite_seconds=240
+
 fail() {
   echo "test-windows: $*" >&2
   exit 1
+}
+
+# ", timed out after N s" when `timeout` ended the step (its exit codes 124 and 137).
+timed_out() {
+  case $1 in 124 | 137) echo ", timed out after $2 s" ;; esac
 }
 
 # --- Build -----------------------------------------------------------------------------
@@ -79,12 +92,38 @@ fi
 
 work=$(mktemp -d /tmp/folivex-wine.XXXXXX)
 xvfb_pid=
+
+# The processes of our prefix, by process id: the server, the services and the programs all
+# carry the prefix in their environment (under qemu too), and no other prefix is ours.
+prefix_pids() {
+  grep -l -s -a -F -x -z "WINEPREFIX=$work/prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
+}
+
+# Ends everything this script started, whatever way it ends: the server and every process
+# of the prefix (those still there after a bounded wait are killed), then the display.
 cleanup() {
-  WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  set +e
+  export -n WINEPREFIX  # so that no command below counts as a process of the prefix
+  if [ -d "$work/prefix" ]; then
+    WINEPREFIX=$work/prefix timeout -k 5 60 wineserver -k >/dev/null 2>&1
+    for _ in $(seq 1 300); do [ -z "$(prefix_pids)" ] && break; sleep 0.1; done
+    local left
+    left=$(prefix_pids)
+    if [ -n "$left" ]; then
+      echo "test-windows: killing what the prefix left running: $(echo $left)" >&2
+      kill -9 $left 2>/dev/null
+    fi
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 display=
 for n in $(seq 90 120); do
@@ -97,45 +136,70 @@ for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; d
 [ -e /tmp/.X11-unix/X$display ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 
 export DISPLAY=:$display
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=$work/prefix WINEARCH=win32
+# Wine's own messages are off; FOLIVEX_WINEDEBUG turns channels on (e.g. err+all,+service).
+export WINEDEBUG=${FOLIVEX_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 # Wine runs in the Simplified Chinese code page (936), the one the captions are written
-# in; Wine needs no system locale for it.
+# in. Wine takes the code page from the locale's name, but spells file names in the
+# locale's character set, so the locale itself must be on the system (scripts/setup.sh).
 wine_locale=zh_CN.UTF-8
+locale -a 2>/dev/null | grep -q -i -x 'zh_CN\.utf-\?8' ||
+  fail "the locale $wine_locale is missing (scripts/setup.sh generates it)"
 
 # One session for everything below: a server that stays until the end, so that the
-# system's services start once. A session that ended while its services were still going
-# down would race the next one's, and the services (the running object table among them)
-# would keep restarting.
+# system's services start once and stay up from one program to the next.
+#
+# The session boots (and makes the prefix) by itself: before the first program started
+# from here runs, Wine runs "wineboot --init", which starts the service manager. So the
+# prefix is made by the first program, the import of the font substitutes, and never by a
+# "wineboot -i" of ours: that would boot the session a second time, and a second service
+# manager would run beside the first, each starting the services (the RPC service, which
+# COM needs, among them) and each ending the other's, over and over.
 mkdir -p "$WINEPREFIX"
-wineserver -p
-LC_ALL=$wine_locale timeout 600 wineboot -i >"$work/wineboot.log" 2>&1 </dev/null ||
-  fail "the Wine prefix could not be made: $(tail -5 "$work/wineboot.log")"
+timeout -k 10 60 wineserver -p || fail "the Wine server did not start"
 # 宋体 (SimSun) is not installed here: its Debian counterpart stands in, as a Chinese
-# Windows has it.
+# Windows has it. The display has no window manager, so Wine is told to manage the windows
+# itself: it would otherwise wait two seconds for one whenever a window is hidden.
 {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
   printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
   printf '"\xe5\xae\x8b\xe4\xbd\x93"="AR PL SungtiL GB"\r\n"SimSun"="AR PL SungtiL GB"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$work/fonts.reg"
-LC_ALL=$wine_locale timeout 300 wine regedit /S "Z:${work//\//\\}\\fonts.reg" >/dev/null 2>&1 </dev/null ||
-  echo "test-windows: the font substitutes could not be set; the captions may show without their font" >&2
+started=$SECONDS
+set +e
+LC_ALL=$wine_locale timeout -k 10 $boot_seconds wine regedit /S "Z:${work//\//\\}\\fonts.reg" \
+  >"$work/boot.log" 2>&1 </dev/null
+code=$?
+set -e
+[ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] ||
+  fail "the Wine prefix could not be made (exit $code$(timed_out $code $boot_seconds)): $(tail -5 "$work/boot.log")"
+[ $code -eq 0 ] ||
+  echo "test-windows: the font substitutes could not be set (exit $code); the captions may show without their font" >&2
+echo "Wine prefix made and its services started in $((SECONDS - started)) s"
 
 # --- The suites ------------------------------------------------------------------------
 
 status=0
 for suite in conformance_test win32_platform_test; do
-  log=$work/$suite.log
+  log=$PWD/$build/$suite.log  # kept after the run, for a failure's details
   echo "== $suite (Wine, 32-bit)"
+  started=$SECONDS
   set +e
-  (cd "$bin" && LC_ALL=$wine_locale timeout 1800 wine "./$suite.exe" >"$log" 2>&1 </dev/null)
+  (cd "$bin" && LC_ALL=$wine_locale timeout -k 10 $suite_seconds wine "./$suite.exe" \
+    >"$log" 2>&1 </dev/null)
   code=$?
   set -e
   grep -a -E '^\[  FAILED  \] [A-Za-z]' "$log" | sort -u || true
   grep -a -E '^\[==========\] .* ran\.|^\[  PASSED  \]|^\[  FAILED  \] [0-9]+ test' "$log" || true
+  echo "$suite: $((SECONDS - started)) s under Wine"
   if [ $code -ne 0 ] || ! grep -a -q '^\[  PASSED  \]' "$log"; then
-    echo "test-windows: $suite failed (exit $code); its last lines:" >&2
-    grep -a -v '^qemu:' "$log" | tail -40 >&2
+    echo "test-windows: $suite failed (exit $code$(timed_out $code $suite_seconds)); the failures, then its last lines ($log):" >&2
+    # Each failed test from its start to its end.
+    awk '/^\[ RUN      \]/ { block = "" } { block = block $0 "\n" }
+         /^\[  FAILED  \] [A-Za-z].*\(/ { printf "%s", block }' "$log" | grep -a -v '^qemu:' >&2
+    grep -a -v '^qemu:' "$log" | tail -20 >&2
     status=1
   fi
 done
