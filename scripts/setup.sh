@@ -16,7 +16,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick fvwm python3-uno poppler-utils clang-14 libclang-rt-14-dev
   # the Windows build: the 32-bit cross compiler, 32-bit Wine (the preloader keeps its start
   # fast under emulation) and the Song face that stands in for the captions' font
-  g++-mingw-w64-i686 wine wine32:i386 wine32-preloader:i386 fonts-arphic-gbsn00lp
+  g++-mingw-w64-i686 wine wine32:i386 wine32-preloader:i386 fonts-arphic-gbsn00lp locales
 )
 
 # Where the kernel runs no 32-bit code, 32-bit Wine runs under qemu-i386, and only qemu 8 or
@@ -89,6 +89,10 @@ if [ "$(id -u)" -eq 0 ]; then
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${packages[@]}"
   apt-get install -y -q --no-install-recommends -t "$backports" qemu-user qemu-user-binfmt
+  # Wine runs the Windows suite in the Simplified Chinese locale; without it on the system
+  # Wine takes the code page from the name but cannot spell Chinese file names.
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+  locale -a | grep -q -x 'zh_CN.utf8' || locale-gen
 else
   echo "setup: not root; assuming these packages are installed: ${packages[*]} qemu-user ($backports)" >&2
 fi
