@@ -92,7 +92,7 @@ if [ "$(id -u)" -eq 0 ]; then
   # Wine runs the Windows suite in the Simplified Chinese locale; without it on the system
   # Wine takes the code page from the name but cannot spell Chinese file names.
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
-  locale -a | grep -q -x 'zh_CN.utf8' || locale-gen
+  locale -a | grep -x 'zh_CN.utf8' >/dev/null || locale-gen
 else
   echo "setup: not root; assuming these packages are installed: ${packages[*]} qemu-user ($backports)" >&2
 fi

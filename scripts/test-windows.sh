@@ -144,7 +144,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 # in. Wine takes the code page from the locale's name, but spells file names in the
 # locale's character set, so the locale itself must be on the system (scripts/setup.sh).
 wine_locale=zh_CN.UTF-8
-locale -a 2>/dev/null | grep -q -i -x 'zh_CN\.utf-\?8' ||
+locale -a 2>/dev/null | grep -i -x 'zh_CN\.utf-\?8' >/dev/null ||
   fail "the locale $wine_locale is missing (scripts/setup.sh generates it)"
 
 # One session for everything below: a server that stays until the end, so that the
