@@ -17,12 +17,12 @@ namespace {
 
 // Makes the folder and every missing folder above it. A path that is a root of folder
 // creation, or an existing folder, counts as done; a failure at any level fails it all.
+// Delimiters are found by whole characters: a double-byte character may end in "\".
 bool ForceFolders(std::string path) {
-  if (!path.empty() && fv::platform::IsFolderDelimiter(path.back())) path.pop_back();
+  if (!path.empty() && fv::platform::FolderPartLength(path) == path.size()) path.pop_back();
   if (fv::platform::IsFolderCreationRoot(path) || fv::platform::FolderExists(path)) return true;
-  std::string::size_type cut = path.size();
-  while (cut > 0 && !fv::platform::IsFolderDelimiter(path[cut - 1])) --cut;
-  return ForceFolders(path.substr(0, cut)) && fv::platform::CreateFolder(path);
+  return ForceFolders(path.substr(0, fv::platform::FolderPartLength(path))) &&
+         fv::platform::CreateFolder(path);
 }
 
 }  // namespace

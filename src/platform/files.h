@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/text.h"
+
 namespace fv::platform {
 
 // The separator between the folders of a path.
@@ -20,6 +22,17 @@ bool CreateFolder(const std::string& path);
 // nothing above it can or need be created (a drive root on Windows; "/" or nothing on
 // POSIX).
 bool IsFolderCreationRoot(const std::string& path);
+// The length of the folder part of `path`: up to and including its last folder delimiter,
+// judged by whole characters; 0 when it has none.
+inline size_t FolderPartLength(const std::string& path) {
+  size_t length = 0;
+  for (size_t at = 0; at < path.size();) {
+    const size_t next = NextCharacter(path, at);
+    if (next == at + 1 && IsFolderDelimiter(path[at])) length = next;
+    at = next;
+  }
+  return length;
+}
 // True when the text's last whole character is the separator (on Windows, judged in the
 // ANSI code page, so that the second byte of a double-byte character never counts).
 bool EndsWithSeparator(const std::string& path);

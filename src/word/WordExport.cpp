@@ -43,10 +43,7 @@ ComPtr<Selection> CurrentSelection(Application* app) {
 
 // A prefix that holds a folder delimiter would put the file outside the output folder.
 bool PrefixStaysInFolder(const std::string& prefix) {
-  for (char c : prefix) {
-    if (platform::IsFolderDelimiter(c)) return false;
-  }
-  return true;
+  return platform::FolderPartLength(prefix) == 0;
 }
 
 }  // namespace

@@ -20,8 +20,7 @@ int TDOCFolivex::OpenDocument(const char* fileName) {
 
   // The hidden labels learn the source's folder (up to and including its last delimiter)
   // and its name.
-  std::string::size_type cut = source.size();
-  while (cut > 0 && !platform::IsFolderDelimiter(source[cut - 1])) --cut;
+  const std::string::size_type cut = platform::FolderPartLength(source);
   frmProgress->SetLabelCaption(frmProgress->lbPath,
                                frmProgress->lbPath->Caption() + source.substr(0, cut));
   frmProgress->SetLabelCaption(frmProgress->lbFileName,

@@ -80,6 +80,10 @@ std::string WideToNarrow(std::u16string_view w) {
   return out;
 }
 
+size_t NextCharacter(const std::string& text, size_t at) {
+  return at < text.size() ? at + 1 : text.size();
+}
+
 std::string UpperCase(std::string_view text) {
   // Only ASCII letters change: the bytes of multi-byte characters are left alone.
   std::string out(text);

@@ -47,14 +47,10 @@ bool EndsWithSeparator(const std::string& path) {
   // Walk the text by characters: a "\" that is the trail byte of a double-byte
   // character does not end the path.
   bool lastIsSeparator = false;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto byte = static_cast<BYTE>(path[i]);
-    if (IsDBCSLeadByte(byte) && i + 1 < path.size()) {
-      ++i;
-      lastIsSeparator = false;
-    } else {
-      lastIsSeparator = byte == '\\' || byte == '/';
-    }
+  for (size_t at = 0; at < path.size();) {
+    const size_t next = NextCharacter(path, at);
+    lastIsSeparator = next == at + 1 && (path[at] == '\\' || path[at] == '/');
+    at = next;
   }
   return lastIsSeparator;
 }

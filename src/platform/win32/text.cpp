@@ -27,6 +27,14 @@ std::string WideToNarrow(std::u16string_view wide) {
   return narrow;
 }
 
+size_t NextCharacter(const std::string& text, size_t at) {
+  if (at >= text.size()) return text.size();
+  // CharNextA stops at a null byte (the text's end, or one inside it): a lead byte that
+  // ends the text, and the null itself, are one byte each.
+  const size_t next = static_cast<size_t>(CharNextA(text.c_str() + at) - text.c_str());
+  return next > at ? next : at + 1;
+}
+
 std::string UpperCase(std::string_view text) {
   // CharUpperBuffA reads the text in the ANSI code page, so the trail byte of a
   // double-byte character is never taken for a lower-case letter.
