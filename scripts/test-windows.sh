@@ -35,6 +35,16 @@ fail() {
   exit 1
 }
 
+# Runs "$@" in the folder $2 for at most $1 seconds, in the background, and waits for it:
+# bash runs a signal's trap (the cleanup) at once while in `wait`, but only after a command
+# in the foreground has ended.
+bounded() {
+  local seconds=$1 folder=$2
+  shift 2
+  (cd "$folder" && exec timeout -k 10 "$seconds" "$@") &
+  wait $!
+}
+
 # ", timed out after N s" when `timeout` ended the step (its exit codes 124 and 137).
 timed_out() {
   case $1 in 124 | 137) echo ", timed out after $2 s" ;; esac
@@ -169,7 +179,7 @@ timeout -k 10 60 wineserver -p || fail "the Wine server did not start"
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$work/fonts.reg"
 started=$SECONDS
 set +e
-LC_ALL=$wine_locale timeout -k 10 $boot_seconds wine regedit /S "Z:${work//\//\\}\\fonts.reg" \
+LC_ALL=$wine_locale bounded $boot_seconds . wine regedit /S "Z:${work//\//\\}\\fonts.reg" \
   >"$work/boot.log" 2>&1 </dev/null
 code=$?
 set -e
@@ -187,8 +197,7 @@ for suite in conformance_test win32_platform_test; do
   echo "== $suite (Wine, 32-bit)"
   started=$SECONDS
   set +e
-  (cd "$bin" && LC_ALL=$wine_locale timeout -k 10 $suite_seconds wine "./$suite.exe" \
-    >"$log" 2>&1 </dev/null)
+  LC_ALL=$wine_locale bounded $suite_seconds "$bin" wine "./$suite.exe" >"$log" 2>&1 </dev/null
   code=$?
   set -e
   grep -a -E '^\[  FAILED  \] [A-Za-z]' "$log" | sort -u || true
@@ -198,8 +207,8 @@ for suite in conformance_test win32_platform_test; do
     echo "test-windows: $suite failed (exit $code$(timed_out $code $suite_seconds)); the failures, then its last lines ($log):" >&2
     # Each failed test from its start to its end.
     awk '/^\[ RUN      \]/ { block = "" } { block = block $0 "\n" }
-         /^\[  FAILED  \] [A-Za-z].*\(/ { printf "%s", block }' "$log" | grep -a -v '^qemu:' >&2
-    grep -a -v '^qemu:' "$log" | tail -20 >&2
+         /^\[  FAILED  \] [A-Za-z].*\(/ { printf "%s", block }' "$log" | grep -a -v '^qemu:' >&2 || true
+    { grep -a -v '^qemu:' "$log" || true; } | tail -20 >&2
     status=1
   fi
 done
