@@ -24,11 +24,11 @@ build=build-win32
 bin=$build/bin
 jobs=$(nproc)
 
-# Bounds on the steps under Wine, about six times what they take on this 2-core machine
-# under emulation (the prefix 15-20 s, the longer suite 40 s; docs/windows.md), so that a
-# stalled step fails the run within minutes instead of holding it.
+# Bounds on the steps under Wine, five to ten times what they take on this 2-core machine
+# under emulation (the prefix 13-25 s, the longer suite 7-15 s; docs/windows.md), so that a
+# stalled step fails the run within two minutes instead of holding it.
 boot_seconds=120
-suite_seconds=240
+suite_seconds=120
 
 fail() {
   echo "test-windows: $*" >&2
