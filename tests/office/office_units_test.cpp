@@ -62,6 +62,17 @@ TEST(OfficeCellNames, ParsesAndMovesToAnotherRow) {
   }
 }
 
+// Columns run A..Z, then a..z, then two letters: the order the office names them in.
+TEST(OfficeCellNames, ColumnLettersAndNumbers) {
+  const std::pair<const char*, int32_t> cases[] = {{"A", 1},    {"Z", 26},   {"a", 27},
+                                                   {"z", 52},   {"AA", 53},  {"Az", 104},
+                                                   {"BA", 105}, {"zz", 2756}};
+  for (const auto& [letters, number] : cases) {
+    EXPECT_EQ(ColumnNumber(letters), number) << letters;
+    EXPECT_EQ(ColumnLetters(number), letters) << number;
+  }
+}
+
 TEST(OfficeSettingsTest, TimeLimitsAndPipeNames) {
   EXPECT_EQ(ParseSeconds("90"), std::chrono::milliseconds(90000));
   EXPECT_EQ(ParseSeconds("0.5"), std::chrono::milliseconds(500));

@@ -27,4 +27,19 @@ std::string CellInRow(const CellName& cell, int32_t row) {
   return cell.column + std::to_string(row) + cell.rest;
 }
 
+int32_t ColumnNumber(const std::string& letters) {
+  int32_t number = 0;
+  for (char c : letters) number = number * 52 + (c >= 'a' ? c - 'a' + 26 : c - 'A') + 1;
+  return number;
+}
+
+std::string ColumnLetters(int32_t number) {
+  std::string letters;
+  for (; number > 0; number = (number - 1) / 52) {
+    const int32_t digit = (number - 1) % 52;
+    letters.insert(letters.begin(), static_cast<char>(digit < 26 ? 'A' + digit : 'a' + digit - 26));
+  }
+  return letters;
+}
+
 }  // namespace fv::office

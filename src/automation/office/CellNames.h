@@ -30,5 +30,9 @@ struct CellName {
 std::optional<CellName> ParseCellName(const std::string& name);
 // The same cell in row `row` (from 1).
 std::string CellInRow(const CellName& cell, int32_t row);
+// A column's letters in the office's order (A..Z, a..z, then AA..) as a number from 1, and
+// back.
+int32_t ColumnNumber(const std::string& letters);
+std::string ColumnLetters(int32_t number);
 
 }  // namespace fv::office

@@ -429,13 +429,6 @@ bool SetTableAlignment(TableState& table, int32_t alignment) {
 
 namespace {
 
-// A column's letters in the office's order (A..Z, then AA..), as a number to compare.
-int32_t ColumnNumber(const std::string& letters) {
-  int32_t number = 0;
-  for (char c : letters) number = number * 52 + (c >= 'a' ? c - 'a' + 26 : c - 'A') + 1;
-  return number;
-}
-
 // The table's borders set on its cells. The table's own border property takes effect only in a
 // document that is laid out, which the page documents are not.
 void SetCellBorders(const Reference<css::text::XTextTable>& table,

@@ -77,22 +77,6 @@ bool MoveToCut(const Reference<css::text::XTextCursor>& cursor, const CellSplit&
   return true;
 }
 
-// A column's letters in the office's order (A..Z, a..z, then AA..) as a number from 1, and back.
-int32_t ColumnNumber(const std::string& letters) {
-  int32_t number = 0;
-  for (char c : letters) number = number * 52 + (c >= 'a' ? c - 'a' + 26 : c - 'A') + 1;
-  return number;
-}
-
-std::string ColumnLetters(int32_t number) {
-  std::string letters;
-  for (; number > 0; number = (number - 1) / 52) {
-    const int32_t digit = (number - 1) % 52;
-    letters.insert(letters.begin(), static_cast<char>(digit < 26 ? 'A' + digit : 'a' + digit - 26));
-  }
-  return letters;
-}
-
 // A cell range pasted is a table of its own whose columns start at A: the cuts of a run whose
 // rows start further right (their first cells covered by a cell merged from a row above) are
 // named as their cells are in the pasted table.
