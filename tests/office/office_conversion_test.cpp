@@ -138,17 +138,21 @@ TEST_F(OfficeConversionTest, APageRangeWritesThosePagesOnly) {
   }
 }
 
-// The page sits in a one-cell table across the text's width, without visible lines: the
-// page documents are never laid out, and an unlaid table keeps the office's placeholder
+// The page sits in a plain one-cell table across the text's width, without visible lines:
+// the page documents are never laid out, and an unlaid table keeps the office's placeholder
 // width (thousands of pixels) and its default lines unless they are set on it directly.
 TEST_F(OfficeConversionTest, ThePageSitsInABorderlessTableOfTheTextWidth) {
   ASSERT_EQ(Convert(Fixture("one-page.docx"), {1, 0, 0}), 1);
   const std::string html = ReadFile(Out() + "/000001.htm");
   // The first table is the frame table, and its first cell the frame's cell.
   std::smatch frame;
-  ASSERT_TRUE(std::regex_search(html, frame, std::regex("<table[^>]*>[^]*?<t[dh][^>]*>"))) << html;
+  ASSERT_TRUE(std::regex_search(html, frame, std::regex("<table[^>]*>[^]*?<(t[dh])[^>]*>")))
+      << html;
   const std::string table = frame.str(0).substr(0, frame.str(0).find('>'));
   const std::string cell = frame.str(0).substr(frame.str(0).rfind("<t"));
+  // The page starts with text and then a table with a heading row, which the office would
+  // make a heading cell of the frame's cell: shown bold and centred.
+  EXPECT_EQ(frame.str(1), "td") << cell;
   std::smatch width;
   ASSERT_TRUE(std::regex_search(table, width, std::regex("width=\"([0-9]+)\""))) << table;
   const int pixels = std::stoi(width.str(1));

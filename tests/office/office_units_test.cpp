@@ -9,6 +9,7 @@
 #include "automation/office/AgentProtocol.h"
 #include "automation/office/CallFailure.h"
 #include "automation/office/CellNames.h"
+#include "automation/office/FrameCell.h"
 #include "automation/office/OfficeProcess.h"
 #include "automation/office/OfficeSettings.h"
 #include "automation/office/ProfileTemplate.h"
@@ -71,6 +72,34 @@ TEST(OfficeCellNames, ColumnLettersAndNumbers) {
     EXPECT_EQ(ColumnNumber(letters), number) << letters;
     EXPECT_EQ(ColumnLetters(number), letters) << number;
   }
+}
+
+// The frame's cell is written as a plain cell, whatever the office made of it; nothing else
+// changes, the cells of the page's own tables least of all.
+TEST(OfficeFrameCell, BecomesAPlainCell) {
+  const std::string head = "<html><head><title>t</title></head><body>";
+  const std::string nested = "<table><tr><th>H</th></tr><tr><td>c</td></tr></table>";
+  const struct {
+    std::string html;
+    std::string expected;
+  } cases[] = {
+      {head + "<table><tr><th width=\"9\"><p>a</p></th></tr></table></body>",
+       head + "<table><tr><td width=\"9\"><p>a</p></td></tr></table></body>"},
+      {head + "<table><tr><th><p>a</p>" + nested + "<p>b</p></th></tr></table><p/></body>",
+       head + "<table><tr><td><p>a</p>" + nested + "<p>b</p></td></tr></table><p/></body>"},
+      {head + "<table><tr><th>" + nested + "</th></tr></table></body>",
+       head + "<table><tr><td>" + nested + "</td></tr></table></body>"},
+      // Already plain, with a heading cell in a table of the page: left alone.
+      {head + "<table><tr><td>" + nested + "</td></tr></table></body>",
+       head + "<table><tr><td>" + nested + "</td></tr></table></body>"},
+      // No table, no body, a table that never ends, a <thead>: nothing to do.
+      {head + "<p>a</p></body>", head + "<p>a</p></body>"},
+      {"<table><tr><th>a</th></tr></table>", "<table><tr><th>a</th></tr></table>"},
+      {head + "<table><tr><th>a", head + "<table><tr><th>a"},
+      {head + "<table><thead><tr><td>a</td></tr></thead></table>",
+       head + "<table><thead><tr><td>a</td></tr></thead></table>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithPlainFrameCell(c.html), c.expected) << c.html;
 }
 
 TEST(OfficeSettingsTest, TimeLimitsAndPipeNames) {

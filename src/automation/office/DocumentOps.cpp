@@ -132,6 +132,7 @@ int32_t LocalOps::AddTable(int32_t document, int32_t rows, int32_t columns) {
   Entry& entry = Find(document);
   const int32_t id = nextTable_++;
   entry.tables.emplace(id, AddPageTable(entry.document, rows, columns));
+  entry.framed = true;
   return id;
 }
 
@@ -177,7 +178,7 @@ bool LocalOps::Save(int32_t document, const std::vector<std::pair<int32_t, Table
   Entry& entry = Find(document);
   for (const auto& [table, format] : formats) ApplyFormat(FindTable(entry, table), format);
   return SaveDocument(context_, entry.document, path, fileFormat,
-                      entry.mayHoldObjects || entry.layout != nullptr);
+                      entry.mayHoldObjects || entry.layout != nullptr, entry.framed);
 }
 
 void LocalOps::Close(int32_t document) {

@@ -77,6 +77,7 @@ class LocalOps : public OfficeOps {
     std::unique_ptr<PageLayout> layout;  // loaded documents
     std::map<int32_t, std::shared_ptr<TableState>> tables;
     bool mayHoldObjects = false;
+    bool framed = false;  // a table was added to it
   };
   Entry& Find(int32_t document);
   TableState& FindTable(Entry& entry, int32_t table);

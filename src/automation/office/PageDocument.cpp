@@ -34,10 +34,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 #include "automation/HResult.h"
 #include "automation/office/CellNames.h"
+#include "automation/office/FrameCell.h"
 #include "automation/office/RtfText.h"
 #include "automation/office/CallFailure.h"
 #include "automation/office/UnoConnection.h"
@@ -553,7 +555,7 @@ void PasteInto(const Reference<uno::XComponentContext>& context,
 
 bool SaveDocument(const Reference<uno::XComponentContext>& context,
                   const Reference<XTextDocument>& document, const std::string& path, int32_t format,
-                  bool mayHoldObjects) {
+                  bool mayHoldObjects, bool framed) {
   const char* filter = nullptr;
   switch (format) {
     case 0:  // the word processor's own format
@@ -587,19 +589,27 @@ bool SaveDocument(const Reference<uno::XComponentContext>& context,
     throw CallFailure{automation::E_INVALIDARG, "not a file name: " + path};
   }
   const auto filterName = uno::Any(rtl::OUString::createFromAscii(filter));
+  const bool plainFrameCell = framed && (format == 8 || format == 10);
   Reference<css::frame::XStorable> storable(document, UNO_QUERY_THROW);
+  std::string written;
   if (mayHoldObjects || format == 17) {
     storable->storeToURL(url,
                          Properties({{"FilterName", filterName}, {"Overwrite", uno::Any(true)}}));
-    return true;
+    if (!plainFrameCell) return true;
+    std::ifstream in(absolute, std::ios::binary);
+    written.assign(std::istreambuf_iterator<char>(in), {});
+    if (!in && !in.eof()) throw CallFailure{automation::E_ACCESSDENIED, "cannot read " + path};
+  } else {
+    auto out = css::io::SequenceOutputStream::create(context);
+    storable->storeToURL("private:stream", Properties({{"FilterName", filterName},
+                                                       {"OutputStream", uno::Any(out)},
+                                                       {"DocumentBaseURL", uno::Any(url)}}));
+    const auto bytes = out->getWrittenBytes();
+    written.assign(reinterpret_cast<const char*>(bytes.getConstArray()), bytes.getLength());
   }
-  auto out = css::io::SequenceOutputStream::create(context);
-  storable->storeToURL("private:stream", Properties({{"FilterName", filterName},
-                                                     {"OutputStream", uno::Any(out)},
-                                                     {"DocumentBaseURL", uno::Any(url)}}));
-  const auto bytes = out->getWrittenBytes();
+  if (plainFrameCell) written = WithPlainFrameCell(std::move(written));
   std::ofstream file(absolute, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.getConstArray()), bytes.getLength());
+  file.write(written.data(), static_cast<std::streamsize>(written.size()));
   file.close();
   if (!file) throw CallFailure{automation::E_ACCESSDENIED, "cannot write " + path};
   return true;

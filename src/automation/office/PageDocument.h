@@ -60,9 +60,10 @@ void PasteInto(const css::uno::Reference<css::uno::XComponentContext>& context,
 // written with its images beside it). A document without pictures or other objects is
 // written by the office into memory and into the file from here, which spares the office's
 // own careful writing of a file (a temporary file, a flush to disk, a rename) on every page.
-// False for a format the office server does not write.
+// A `framed` document (one the frame table was added to) written as HTML keeps its frame's
+// cell a plain cell. False for a format the office server does not write.
 bool SaveDocument(const css::uno::Reference<css::uno::XComponentContext>& context,
                   const css::uno::Reference<css::text::XTextDocument>& document,
-                  const std::string& path, int32_t format, bool mayHoldObjects);
+                  const std::string& path, int32_t format, bool mayHoldObjects, bool framed);
 
 }  // namespace fv::office
