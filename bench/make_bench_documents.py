@@ -9,66 +9,27 @@ benchmark prints the real count). The office runs headless with a profile and a 
 this script's own and is ended when the script ends.
 """
 import os
-import shutil
-import signal
-import subprocess
 import sys
-import tempfile
-import time
 
 import uno
-from com.sun.star.beans import PropertyValue
 from com.sun.star.text.ControlCharacter import PARAGRAPH_BREAK
 
-SOFFICE = os.environ.get("FOLIVEX_SOFFICE", "/usr/lib/libreoffice/program/soffice.bin")
+# The office is started and ended as for the test documents.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "office"))
+from make_fixtures import Office, prop  # noqa: E402
+
 WORDS = ("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron "
          "pi rho sigma tau upsilon").split()
 # Measured: about this many paragraphs (of 60 words, with the tables) fill one page.
 PARAGRAPHS_PER_PAGE = 9.6
 
 
-def prop(name, value):
-    p = PropertyValue()
-    p.Name, p.Value = name, value
-    return p
-
-
 def text(seed, count):
     return " ".join(WORDS[(seed * 7 + j * 3) % len(WORDS)] for j in range(count))
 
 
-def start_office(folder):
-    pipe = "folivex-bench-%d" % os.getpid()
-    template = os.environ.get("FOLIVEX_OFFICE_PROFILE") or os.path.join(
-        os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "folivex", "office-profile")
-    profile = os.path.join(folder, "profile")
-    if os.path.isfile(os.path.join(template, "folivex-profile.stamp")):
-        shutil.copytree(template, profile, symlinks=True)
-    args = [SOFFICE, "-env:UserInstallation=" + uno.systemPathToFileUrl(profile), "--headless",
-            "--invisible", "--nologo", "--norestore", "--nodefault", "--nolockcheck",
-            "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe]
-    proc = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                            start_new_session=True)
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-    deadline = time.time() + 120
-    while True:
-        try:
-            ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
-            return proc, ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
-        except Exception:
-            if proc.poll() is not None:
-                if proc.returncode != 81:
-                    raise RuntimeError("the office ended while starting")
-                proc = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True)
-            if time.time() > deadline:
-                raise RuntimeError("the office did not answer")
-            time.sleep(0.1)
-
-
-def write(desktop, path, pages):
-    doc = desktop.loadComponentFromURL("private:factory/swriter", "_blank", 0, (prop("Hidden", True),))
+def write(office, path, pages):
+    doc = office.new_document()
     body = doc.Text
     cursor = body.createTextCursor()
     paragraphs = int(pages * PARAGRAPHS_PER_PAGE)
@@ -89,28 +50,12 @@ def main():
     folder = os.path.abspath(sys.argv[1])
     sizes = [int(a) for a in sys.argv[2:]] or [100, 1000]
     os.makedirs(folder, exist_ok=True)
-    scratch = tempfile.mkdtemp(prefix="folivex-bench-")
-    proc = None
+    office = Office()
     try:
-        proc, desktop = start_office(scratch)
         for pages in sizes:
-            write(desktop, os.path.join(folder, "bench-%d.docx" % pages), pages)
-        try:
-            desktop.terminate()
-        except Exception:
-            pass
+            write(office, os.path.join(folder, "bench-%d.docx" % pages), pages)
     finally:
-        if proc is not None:
-            try:
-                proc.wait(10)
-            except subprocess.TimeoutExpired:
-                pass
-            try:
-                os.killpg(proc.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-            proc.wait()
-        shutil.rmtree(scratch, ignore_errors=True)
+        office.close()
 
 
 if __name__ == "__main__":

@@ -67,6 +67,16 @@ class OfficeServerTest : public ::testing::Test {
     return document;
   }
 
+  // What Documents.Add answers.
+  static HRESULT AddDocument(Application* app) {
+    ComPtr<Documents> documents;
+    EXPECT_EQ(app->get_Documents(documents.Out()), S_OK);
+    if (!documents) return E_POINTER;
+    ComPtr<Document> added;
+    return documents->Add(Variant::Omitted(), Variant::Omitted(), Variant::Omitted(),
+                          Variant::Empty(), added.Out());
+  }
+
   static ComPtr<Selection> SelectionOf(Application* app) {
     ComPtr<Selection> selection;
     EXPECT_EQ(app->get_Selection(selection.Out()), S_OK);
@@ -150,12 +160,7 @@ TEST_F(OfficeServerTest, ServesTheEngineCallsForOnePage) {
   ASSERT_EQ(page->Copy(), S_OK);
 
   // The page document: new, item 1, a borderless centred frame table, the paste, the save.
-  ComPtr<Documents> documents;
-  ASSERT_EQ(app->get_Documents(documents.Out()), S_OK);
-  ComPtr<Document> added;
-  ASSERT_EQ(documents->Add(Variant::Omitted(), Variant::Omitted(), Variant::Omitted(),
-                           Variant::Empty(), added.Out()),
-            S_OK);
+  ASSERT_EQ(AddDocument(app.Get()), S_OK);
   auto item1 = Item1(app.Get());
   ASSERT_TRUE(item1);
   ASSERT_EQ(item1->Select(), S_OK);
@@ -229,12 +234,7 @@ TEST_F(OfficeServerTest, DocumentWorkRunsInsideTheOfficeUnlessTurnedOff) {
 
 TEST_F(OfficeServerTest, APasteWithNothingCopiedFails) {
   auto app = Start();
-  ComPtr<Documents> documents;
-  ASSERT_EQ(app->get_Documents(documents.Out()), S_OK);
-  ComPtr<Document> added;
-  ASSERT_EQ(documents->Add(Variant::Omitted(), Variant::Omitted(), Variant::Omitted(),
-                           Variant::Empty(), added.Out()),
-            S_OK);
+  ASSERT_EQ(AddDocument(app.Get()), S_OK);
   EXPECT_TRUE(Failed(SelectionOf(app.Get())->Paste()));
   Quit(app.Get());
 }
@@ -277,12 +277,7 @@ TEST_F(OfficeServerTest, AnOfficeThatStopsAnsweringIsEndedAtTheTimeLimit) {
   EXPECT_GE(took, std::chrono::seconds(3));
   EXPECT_LT(took, std::chrono::seconds(15));
   // Every later call fails at once; quitting succeeds and leaves nothing.
-  ComPtr<Documents> documents;
-  ASSERT_EQ(app->get_Documents(documents.Out()), S_OK);
-  ComPtr<Document> added;
-  EXPECT_EQ(documents->Add(Variant::Omitted(), Variant::Omitted(), Variant::Omitted(),
-                           Variant::Empty(), added.Out()),
-            RPC_E_SERVERDIED);
+  EXPECT_EQ(AddDocument(app.Get()), RPC_E_SERVERDIED);
   Quit(app.Get());
 }
 

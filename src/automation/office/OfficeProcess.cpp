@@ -73,6 +73,16 @@ std::string FileUrl(const std::string& path) {
   return url;
 }
 
+std::vector<std::string> QuietOfficeCommand(const std::string& soffice,
+                                            const std::string& profile) {
+  return {
+      soffice,       "-env:UserInstallation=" + FileUrl(profile),
+      "--headless",  "--invisible",
+      "--nologo",    "--norestore",
+      "--nodefault", "--nolockcheck",
+  };
+}
+
 std::vector<std::string> OfficePipeFiles(const std::string& profileFolder,
                                          const std::string& pipe) {
   const std::string prefix = PipeFolder() + "/OSL_PIPE_" + std::to_string(getuid()) + "_";
@@ -109,17 +119,9 @@ std::unique_ptr<OfficeProcess> OfficeProcess::Start(const OfficeSettings& settin
 bool OfficeProcess::Spawn(std::string& error) {
   // Everything the child needs is made before fork: after it, only calls that are safe in
   // a copy of a threaded process are made.
-  std::vector<std::string> args = {
-      binary_,
-      "-env:UserInstallation=" + FileUrl(profile_),
-      "--headless",
-      "--invisible",
-      "--nologo",
-      "--norestore",
-      "--nodefault",
-      "--nolockcheck",
-      "--nofirststartwizard",
-      "--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"};
+  std::vector<std::string> args = QuietOfficeCommand(binary_, profile_);
+  args.push_back("--nofirststartwizard");
+  args.push_back("--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -167,14 +169,7 @@ bool OfficeProcess::Spawn(std::string& error) {
 }
 
 bool OfficeProcess::Restart(std::string& error) {
-  const pid_t pid = pid_;
-  if (pid > 0 && !reaped_) {
-    kill(-pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    reaped_ = true;
-  }
+  KillAndReap();
   // The profile stays: the office asked for the restart after setting it up.
   return Spawn(error);
 }
@@ -204,20 +199,23 @@ void OfficeProcess::Kill() {
   if (pid > 0 && !reaped_) kill(-pid, SIGKILL);
 }
 
+void OfficeProcess::KillAndReap() {
+  const pid_t pid = pid_;
+  if (pid <= 0 || reaped_) return;
+  // The leader is not reaped yet, so its group id still names this group only.
+  kill(-pid, SIGKILL);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  reaped_ = true;
+}
+
 void OfficeProcess::End(std::chrono::milliseconds grace) {
   const auto until = std::chrono::steady_clock::now() + grace;
   while (!HasExited() && std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  const pid_t pid = pid_;
-  if (pid > 0 && !reaped_) {
-    // The leader is not reaped yet, so its group id still names this group only.
-    kill(-pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    reaped_ = true;
-  }
+  KillAndReap();
   if (!profile_.empty()) {
     for (const auto& file : OfficePipeFiles(profile_, pipe_)) unlink(file.c_str());
     std::error_code ec;

@@ -45,6 +45,8 @@ class OfficeProcess {
  private:
   OfficeProcess() = default;
   bool Spawn(std::string& error);
+  // Kills the process group and reaps its leader, unless that was done already.
+  void KillAndReap();
 
   std::string binary_;
   std::string profile_;  // the temporary folder holding the copy
@@ -63,5 +65,9 @@ std::vector<std::string> OfficePipeFiles(const std::string& profileFolder, const
 
 // The file URL of a local absolute path (percent-encoding what a URL may not hold).
 std::string FileUrl(const std::string& path);
+
+// The command line of an office on `profile` that shows nothing and asks nothing (no logo,
+// restore, default document or lock check); the caller adds what it is started for.
+std::vector<std::string> QuietOfficeCommand(const std::string& soffice, const std::string& profile);
 
 }  // namespace fv::office

@@ -436,7 +436,7 @@ namespace {
 void SetCellBorders(const Reference<css::text::XTextTable>& table,
                     const css::table::TableBorder2& b) {
   struct Cell {
-    std::string name;
+    rtl::OUString name;
     CellName at;
   };
   std::vector<Cell> cells;
@@ -448,11 +448,10 @@ void SetCellBorders(const Reference<css::text::XTextTable>& table,
     lastRow = std::max(lastRow, at->row);
     auto& last = lastColumn[at->row];
     last = std::max(last, ColumnNumber(at->column));
-    cells.push_back({ToUtf8(name), *at});
+    cells.push_back({name, *at});
   }
   for (const auto& cell : cells) {
-    Reference<XPropertySet> properties(table->getCellByName(ToOUString(cell.name)),
-                                       UNO_QUERY_THROW);
+    Reference<XPropertySet> properties(table->getCellByName(cell.name), UNO_QUERY_THROW);
     const bool top = cell.at.row == 1;
     const bool bottom = cell.at.row == lastRow;
     const bool left = cell.at.column == "A";

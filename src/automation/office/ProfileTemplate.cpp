@@ -55,15 +55,8 @@ std::string StampText(const std::string& soffice) {
 // exit status, or -1 when it could not run or had to be killed.
 int InitialiseOnce(const std::string& soffice, const std::string& folder,
                    std::chrono::milliseconds limit) {
-  std::vector<std::string> args = {soffice,
-                                   "-env:UserInstallation=" + FileUrl(folder),
-                                   "--headless",
-                                   "--invisible",
-                                   "--nologo",
-                                   "--norestore",
-                                   "--nodefault",
-                                   "--nolockcheck",
-                                   "--terminate_after_init"};
+  std::vector<std::string> args = QuietOfficeCommand(soffice, folder);
+  args.push_back("--terminate_after_init");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
